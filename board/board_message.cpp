@@ -1,0 +1,3 @@
+#include "board/board_init.h"
+
+const char* board_message = nullptr;

@@ -1,0 +1,6 @@
+// Sector-by-sector erase of the whole flash.
+#pragma once
+
+// Erases every sector of sector_table. A sector that does not finish within
+// the chips' worst-case erase time ends the process with status -1.
+void flash_erase();

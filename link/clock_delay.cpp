@@ -1,0 +1,3 @@
+#include "link/cable.h"
+
+int32_t clock_delay = 2;

@@ -1,0 +1,32 @@
+// Named, reproducible faults of the virtual box, set from --fault NAME[=N].
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace sim {
+
+struct fault_set {
+    // cable and TAP
+    bool tdo_stuck_0 = false;
+    bool tdo_stuck_1 = false;
+    int64_t cable_pull = -1;  // the cable comes off after N port accesses (TDO floats high)
+    int64_t slow_target = 0;  // TCK half periods shorter than N port writes are missed
+    // debug unit and core
+    bool no_execute = false;  // the debug data register works, the core executes nothing
+    bool bad_adder = false;   // the core's add gives a wrong sum
+    bool never_halted = false; // the control word does not halt the core
+    // flash
+    bool no_chip = false;          // the bus reads 0xFFFF in the flash window
+    int64_t erase_stuck = -1;      // sector K never finishes erasing
+    int64_t program_fail = -1;     // the I-th programmed word has a bit stuck at 0
+    int64_t slow_program = -1;     // the I-th programmed word needs more than 100 polls
+    int64_t verify_mismatch = -1;  // word I reads back wrong once the array is read after programming
+};
+
+extern fault_set faults;
+
+// Applies one "NAME" or "NAME=N"; false (with a reason in error) for an unknown name or bad number.
+bool fault_apply(const std::string& spec, std::string& error);
+
+} // namespace sim

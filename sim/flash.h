@@ -1,0 +1,27 @@
+// The NOR flash chip of the virtual box, as the box's owner sees it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace sim {
+
+constexpr uint32_t flash_window_base = 0xFF800000;
+constexpr size_t flash_chip_words = 0x400000; // 8 MiB on a 16-bit bus
+
+// Chooses a chip by name (S29GL064M, M29W640DT, EN29LV640B, MX29LV640MT,
+// MX29LV640BT); false for an unknown name.
+bool flash_select_chip(const std::string& name);
+
+// A top-boot chip answering with any autoselect codes.
+void flash_set_chip_id(uint16_t manufacturer, uint16_t device, uint16_t word_0e, uint16_t word_0f);
+
+// The array, word w at flash_window_base + 2 w. The owner may load and save it.
+uint16_t* flash_array();
+
+// Bus cycles from the core (address is the full target address in the window).
+uint16_t flash_bus_read(uint32_t address);
+void flash_bus_write(uint32_t address, uint16_t value);
+
+} // namespace sim
