@@ -8,6 +8,8 @@
 #include "board/board_init.h"
 #include "link/cable.h"
 
+int32_t run_model_code = -1;
+
 int32_t run_sequence(int32_t argc, char* const argv[])
 {
     if (argc < 2) {
@@ -58,6 +60,7 @@ int32_t run_sequence(int32_t argc, char* const argv[])
     }
 
     const int32_t model_code = model_index + video_offset;
+    run_model_code = model_code;
     board_message = board_message_of(model_code);
     if (board_message == nullptr) {
         std::printf("\nUnknown model(%d,%d,%d) !!\n", model_code, video_offset, clock_delay);

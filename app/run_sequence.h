@@ -5,6 +5,9 @@
 
 // Scans the command line, selects the model, drives the programming steps and
 // prints the verdict. Every path that returns gives 0.
+// model_code of this run once it is formed, -1 before; vexload-sim reads it for its summary.
+extern int32_t run_model_code;
+
 int32_t run_sequence(int32_t argc, char* const argv[]);
 
 void print_usage();
