@@ -1,0 +1,37 @@
+#include "tests/e2e/box_files.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+
+std::vector<uint16_t> read_words(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<uint16_t> words(bytes.size() / 2);
+    for (size_t i = 0; i < words.size(); ++i)
+        words[i] = static_cast<uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    return words;
+}
+
+std::string scratch_path(const std::string& stem)
+{
+    static std::atomic<int> serial{0};
+    return "/tmp/vexload-" + stem + "-" + std::to_string(getpid()) + "-" + std::to_string(serial++);
+}
+
+int64_t first_difference(const std::vector<uint16_t>& flash, const std::vector<uint16_t>& image, uint32_t address)
+{
+    if (flash.size() != flash_words)
+        return 0;
+    const size_t start = (address - flash_window) / 2;
+    for (size_t w = 0; w < flash.size(); ++w) {
+        const bool inside = w >= start && w - start < image.size();
+        const uint16_t want = inside ? image[w - start] : 0xFFFF;
+        if (flash[w] != want)
+            return static_cast<int64_t>(w);
+    }
+    return -1;
+}

@@ -1,0 +1,19 @@
+// Files a run on the virtual box leaves behind, and the images they should hold.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// 16-bit words stored low byte first, as flash files and images are.
+std::vector<uint16_t> read_words(const std::string& path);
+
+// A scratch file name that no other test uses; removed by the caller.
+std::string scratch_path(const std::string& stem);
+
+// Index of the first word in the 8 MiB flash that differs from the image at
+// address (and 0xFFFF elsewhere), or -1 when the flash holds exactly that.
+int64_t first_difference(const std::vector<uint16_t>& flash, const std::vector<uint16_t>& image, uint32_t address);
+
+constexpr uint32_t flash_window = 0xFF800000;
+constexpr size_t flash_words = 0x400000;

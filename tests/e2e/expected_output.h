@@ -1,0 +1,17 @@
+// What vexload prints for a run, built from the run's parts.
+#pragma once
+
+#include <string>
+
+namespace expected {
+
+// The progress line of a run over count words, as redrawn after each "\r".
+std::string progress(const std::string& title, int count);
+
+// The erase line for sector_count sectors.
+std::string erase_line(int sector_count);
+
+// A successful run from the board message to the verdict.
+std::string full_run(const std::string& board_message, const std::string& flash_info, int image_words, bool verify);
+
+} // namespace expected
