@@ -1,0 +1,18 @@
+#include "target/memory.h"
+
+#include "target/instruction_words.h"
+#include "target/registers.h"
+#include "target/transactions.h"
+
+namespace {
+constexpr uint32_t address_gpr = 1;
+constexpr uint32_t data_gpr = 2;
+} // namespace
+
+// No read-back: a store is not verified. r1 and r2 keep address and value.
+void mem_write32(uint32_t address, uint32_t value)
+{
+    gpr_write(address_gpr, address);
+    gpr_write(data_gpr, value);
+    execute(stw_r2_0_r1);
+}
