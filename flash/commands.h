@@ -1,0 +1,28 @@
+// The AMD-style command set shared by the flash steps: command addresses are
+// flash words 0x5555 and 0x2AAA; commands are bytes in the low half of a word.
+#pragma once
+
+#include <cstdint>
+
+#include "board/board_init.h"
+
+constexpr uint32_t unlock_address_1 = 0xAAAA; // byte offset of word 0x5555
+constexpr uint32_t unlock_address_2 = 0x5554; // byte offset of word 0x2AAA
+
+constexpr uint16_t command_unlock_1 = 0xAA;
+constexpr uint16_t command_unlock_2 = 0x55;
+constexpr uint16_t command_read_reset = 0xF0;
+constexpr uint16_t command_autoselect = 0x90;
+constexpr uint16_t command_erase_setup = 0x80;
+constexpr uint16_t command_sector_erase = 0x30;
+constexpr uint16_t command_unlock_bypass = 0x20;
+constexpr uint16_t command_bypass_program = 0xA0;
+
+// The two unlock cycles.
+void flash_unlock();
+
+// The two unlock cycles, then command at word 0x5555.
+void flash_command(uint16_t command);
+
+// Back to read mode (also leaves autoselect mode).
+void flash_reset();
