@@ -16,4 +16,20 @@ void core_set_ddr(uint32_t value);
 // cannot be carried out (a word the core does not know, a bus error).
 bool core_execute(uint32_t word);
 
+// What the core implements, decoded by the word's fields:
+//   mfspr, mtspr (SPRs of sim/spr_table.h; others fail), mtdcr (all 1024 DCRs),
+//   mtmsr, add/add./addo/addo. (CR0 and XER[SO,OV] as the architecture says),
+//   stw, sth, lhz (D-form; rA = 0 is a literal 0 base).
+// Reserved fields that are not 0 make an invalid form, which fails. With
+// MSR[PR] set, mtmsr, mtdcr and the privileged SPRs fail. A failed word
+// changes nothing. Every other word fails.
+
+// State of the core, for tests and traces.
+uint32_t core_gpr(unsigned n);
+void core_set_gpr(unsigned n, uint32_t value);
+uint32_t core_spr(unsigned n); // the stored value; aliases read their slot
+uint32_t core_dcr(unsigned n);
+uint32_t core_msr();
+uint32_t core_cr();
+
 } // namespace sim

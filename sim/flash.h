@@ -20,6 +20,24 @@ void flash_set_chip_id(uint16_t manufacturer, uint16_t device, uint16_t word_0e,
 // The array, word w at flash_window_base + 2 w. The owner may load and save it.
 uint16_t* flash_array();
 
+// Hardware reset at power-on: the chip in read mode, no operation running,
+// the count of programmed words back to 0. The array keeps its contents.
+void flash_power_on();
+
+// Name of the chip fitted ("custom" after flash_set_chip_id).
+const char* flash_chip_name();
+
+// Word programs the chip has started since power-on (the index the program
+// faults count with).
+uint64_t flash_programs_started();
+
+// Typical times of the embedded operations and their limits (DQ5), in ns.
+constexpr uint64_t flash_program_ns = 10'000;
+constexpr uint64_t flash_program_limit_ns = 200'000;
+constexpr uint64_t flash_sector_erase_ns = 700'000'000;
+constexpr uint64_t flash_sector_erase_limit_ns = 15'000'000'000;
+constexpr uint64_t flash_erase_window_ns = 50'000; // further sector commands accepted this long
+
 // Bus cycles from the core (address is the full target address in the window).
 uint16_t flash_bus_read(uint32_t address);
 void flash_bus_write(uint32_t address, uint16_t value);

@@ -1,0 +1,112 @@
+#include "sim/bus.h"
+
+#include <algorithm>
+#include <iterator>
+#include <memory>
+
+#include "sim/events.h"
+#include "sim/flash.h"
+
+namespace sim {
+
+namespace {
+
+// SDRAM is allocated at its first access: most runs never touch it.
+std::unique_ptr<uint8_t[]> sdram;
+uint32_t registers[register_block_size / 4];
+
+uint8_t* sdram_bytes()
+{
+    if (!sdram)
+        sdram = std::make_unique<uint8_t[]>(sdram_size); // value-initialised: zero
+    return sdram.get();
+}
+
+bool in_sdram(uint32_t address, unsigned width)
+{
+    return address < sdram_size && sdram_size - address >= width;
+}
+
+// Word accesses only: the controller's registers have no byte lanes of their own.
+bool in_register_block(uint32_t address, unsigned width)
+{
+    return width == 4 && (address & 3) == 0 && address - register_block_base < register_block_size;
+}
+
+// The window runs to 0xFFFFFFFF; an access wrapping past it is not the window's.
+// The 16-bit device needs halfword-aligned cycles.
+bool in_flash_window(uint32_t address, unsigned width)
+{
+    return address >= flash_window_base && (address & 1) == 0 && 0xFFFFFFFFu - address >= width - 1;
+}
+
+void flash_write_cycle(uint32_t address, uint16_t value)
+{
+    event_note(event_kind::flash_cycle, address, value, 2);
+    flash_bus_write(address, value);
+}
+
+} // namespace
+
+void bus_power_on()
+{
+    if (sdram)
+        std::fill_n(sdram.get(), sdram_size, uint8_t{0});
+    std::fill(std::begin(registers), std::end(registers), 0u);
+}
+
+bool bus_store(uint32_t address, uint32_t value, unsigned width)
+{
+    if (in_flash_window(address, width)) {
+        // A 32-bit store on the 16-bit bus is two cycles, the upper half at the lower address first.
+        if (width == 4) {
+            flash_write_cycle(address, static_cast<uint16_t>(value >> 16));
+            flash_write_cycle(address + 2, static_cast<uint16_t>(value));
+        } else {
+            flash_write_cycle(address, static_cast<uint16_t>(value));
+        }
+        return true;
+    }
+    if (in_sdram(address, width)) {
+        uint8_t* p = sdram_bytes() + address;
+        for (unsigned i = 0; i < width; ++i)
+            p[i] = static_cast<uint8_t>(value >> (8 * (width - 1 - i)));
+        return true;
+    }
+    if (in_register_block(address, width)) {
+        registers[(address - register_block_base) / 4] = value;
+        return true;
+    }
+    return false;
+}
+
+bool bus_load(uint32_t address, unsigned width, uint32_t& value)
+{
+    if (in_flash_window(address, width)) {
+        if (width == 4)
+            value = (uint32_t{flash_bus_read(address)} << 16) | flash_bus_read(address + 2);
+        else
+            value = flash_bus_read(address);
+        return true;
+    }
+    if (in_sdram(address, width)) {
+        const uint8_t* p = sdram_bytes() + address;
+        uint32_t v = 0;
+        for (unsigned i = 0; i < width; ++i)
+            v = (v << 8) | p[i];
+        value = v;
+        return true;
+    }
+    if (in_register_block(address, width)) {
+        value = registers[(address - register_block_base) / 4];
+        return true;
+    }
+    return false;
+}
+
+uint32_t bus_register(unsigned n)
+{
+    return n < register_block_size / 4 ? registers[n] : 0;
+}
+
+} // namespace sim

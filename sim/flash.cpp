@@ -1,0 +1,474 @@
+// A 64 Mbit NOR flash chip in word mode, AMD command set, as the datasheets of
+// the MX29LV640M, S29GL064M, M29W640D and EN29LV640 describe it.
+//
+// Model decisions:
+// - Command cycles decode A10..A0 of the word address and the low data byte
+//   (DQ15..DQ8 are don't-care in command cycles).
+// - A write that breaks a command sequence returns the chip to read mode.
+// - Unlock bypass: A0 + data programs at any address, 90 + 00 leaves bypass,
+//   80 + 10 / 80 + 30 erase the chip / a sector and return to bypass, F0 is a
+//   reset and leaves bypass too; other writes are ignored and the chip stays
+//   in bypass. An 80 or 90 followed by anything else falls back to bypass.
+// - Sector erase: further 30 cycles within flash_erase_window_ns add sectors;
+//   any other write in that window cancels the erase.
+// - During an embedded operation every read returns status: DQ7 (complement of
+//   the data's bit 7 while programming, 0 while erasing), DQ6 toggling on every
+//   read, DQ5 once the operation has passed its time limit, DQ3 once the erase
+//   has started, DQ2 toggling on reads inside an erasing sector; other bits 0.
+//   Writes are ignored then, except F0 after DQ5 has come up.
+// - Programming only clears bits; a word that asks for a 0 to become 1 never
+//   verifies (DQ5 after the limit), as the datasheets say.
+// - Erase suspend, CFI query, secured silicon and sector protection are not
+//   modelled (protection status reads 0).
+//
+// Faults (programs counted from 0 in the order the chip takes them):
+// - no-chip: reads give 0xFFFF, writes are lost.
+// - erase-stuck=K: an erase that includes sector K never finishes; sector K is
+//   pre-programmed to 0x0000 (the first phase of the embedded erase); DQ5 comes
+//   up after the erase's time limit; status until F0.
+// - program-fail=I: program I never verifies, its bit 7 is stuck at 0 in the
+//   array; DQ7 stays the complement of the data's bit 7, DQ5 comes up after the
+//   program time limit; status until F0.
+// - slow-program=I: program I returns status on its first 101 reads whatever
+//   the time (without DQ5) and finishes at the 102nd read.
+// - verify-mismatch=I: program I completes normally; when the chip next enters
+//   read mode (at once for a plain program, at F0 or 90/00 for a bypass one),
+//   bit 0 of that word flips in the array, so every later read shows it.
+#include "sim/flash.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "sim/clock.h"
+#include "sim/faults.h"
+#include "sim/flash_chips.h"
+
+namespace sim {
+
+namespace {
+
+enum class mode : uint8_t {
+    read,
+    autoselect,
+    unlock1,
+    unlock2,
+    program_setup,
+    erase_setup,
+    erase_unlock1,
+    erase_unlock2,
+    bypass,
+    bypass_program_setup,
+    bypass_reset_setup,
+    bypass_erase_setup,
+    erase_window, // sector erase accepted, more sectors may follow
+    erasing,
+    programming,
+};
+
+constexpr uint32_t unlock_address_1 = 0x555;
+constexpr uint32_t unlock_address_2 = 0x2AA;
+constexpr uint32_t command_address_mask = 0x7FF; // A10..A0
+constexpr int slow_program_polls = 101;
+constexpr uint16_t weak_bit = 0x0001;
+
+struct chip_state {
+    flash_chip chip{};
+    mode m = mode::read;
+    bool in_bypass = false;
+
+    // The embedded operation under way.
+    uint64_t done_at = 0;
+    uint64_t limit_at = 0;
+    bool never_done = false;
+    bool timed_out = false;
+    uint16_t program_data = 0;
+    uint32_t program_word = 0;
+    uint64_t program_index = 0;
+    int slow_polls_left = -1;
+    bool dq6 = false;
+    bool dq2 = false;
+    bool erase_sector[flash_sector_count] = {};
+    unsigned erase_count = 0;
+    uint64_t window_end = 0;
+
+    uint64_t programs = 0;
+    uint32_t weak_word = 0;
+    bool weak_ready = false;
+};
+
+chip_state chip;
+std::unique_ptr<uint16_t[]> array;
+const char* chip_name = "MX29LV640MT";
+bool chip_chosen = false;
+
+uint16_t* words()
+{
+    if (!array) {
+        array = std::make_unique<uint16_t[]>(flash_chip_words);
+        std::fill_n(array.get(), flash_chip_words, uint16_t{0xFFFF});
+    }
+    return array.get();
+}
+
+void ensure_chip()
+{
+    if (!chip_chosen) {
+        chip.chip = *flash_chip_by_name(chip_name);
+        chip_chosen = true;
+    }
+}
+
+bool fault_hits(int64_t fault, uint64_t index)
+{
+    return fault >= 0 && static_cast<uint64_t>(fault) == index;
+}
+
+void enter_read()
+{
+    chip.m = mode::read;
+    chip.in_bypass = false;
+    if (chip.weak_ready) {
+        words()[chip.weak_word] ^= weak_bit;
+        chip.weak_ready = false;
+    }
+}
+
+void go_home()
+{
+    if (chip.in_bypass)
+        chip.m = mode::bypass;
+    else
+        enter_read();
+}
+
+void complete()
+{
+    if (chip.m == mode::programming) {
+        if (fault_hits(faults.verify_mismatch, chip.program_index)) {
+            chip.weak_word = chip.program_word;
+            chip.weak_ready = true;
+        }
+    } else {
+        uint16_t* a = words();
+        for (unsigned s = 0; s < flash_sector_count; ++s)
+            if (chip.erase_sector[s])
+                std::fill_n(a + flash_sector_start(chip.chip.top_boot, s),
+                            flash_sector_words(chip.chip.top_boot, s), uint16_t{0xFFFF});
+    }
+    go_home();
+}
+
+void start_program(uint32_t w, uint16_t data)
+{
+    uint16_t& cell = words()[w];
+    const uint64_t index = chip.programs++;
+    const uint64_t now = now_ns();
+    const bool fail = fault_hits(faults.program_fail, index);
+    chip.m = mode::programming;
+    chip.program_word = w;
+    chip.program_data = data;
+    chip.program_index = index;
+    chip.never_done = fail || (data & ~cell) != 0; // a 0 cannot become 1 by programming
+    chip.timed_out = false;
+    chip.slow_polls_left = fault_hits(faults.slow_program, index) ? slow_program_polls : -1;
+    chip.dq6 = false;
+    chip.done_at = now + flash_program_ns;
+    chip.limit_at = now + flash_program_limit_ns;
+    cell &= fail ? static_cast<uint16_t>(data & ~0x0080) : data;
+}
+
+void start_erase(uint64_t t0)
+{
+    chip.m = mode::erasing;
+    chip.timed_out = false;
+    chip.slow_polls_left = -1;
+    chip.dq6 = false;
+    chip.dq2 = false;
+    chip.done_at = t0 + chip.erase_count * flash_sector_erase_ns;
+    chip.limit_at = t0 + chip.erase_count * flash_sector_erase_limit_ns;
+    const int64_t stuck = faults.erase_stuck;
+    chip.never_done = stuck >= 0 && stuck < static_cast<int64_t>(flash_sector_count) && chip.erase_sector[stuck];
+    if (chip.never_done)
+        std::fill_n(words() + flash_sector_start(chip.chip.top_boot, static_cast<unsigned>(stuck)),
+                    flash_sector_words(chip.chip.top_boot, static_cast<unsigned>(stuck)), uint16_t{0});
+}
+
+void open_erase_window(uint32_t w)
+{
+    std::fill(std::begin(chip.erase_sector), std::end(chip.erase_sector), false);
+    chip.erase_sector[flash_sector_of(chip.chip.top_boot, w)] = true;
+    chip.erase_count = 1;
+    chip.window_end = now_ns() + flash_erase_window_ns;
+    chip.m = mode::erase_window;
+    chip.dq6 = false;
+    chip.dq2 = false;
+    chip.timed_out = false;
+}
+
+void add_erase_sector(uint32_t w)
+{
+    bool& s = chip.erase_sector[flash_sector_of(chip.chip.top_boot, w)];
+    if (!s) {
+        s = true;
+        ++chip.erase_count;
+    }
+    chip.window_end = now_ns() + flash_erase_window_ns;
+}
+
+void start_chip_erase()
+{
+    std::fill(std::begin(chip.erase_sector), std::end(chip.erase_sector), true);
+    chip.erase_count = flash_sector_count;
+    start_erase(now_ns());
+}
+
+// Brings a running operation up to the present on the simulated clock.
+void update()
+{
+    if (chip.m < mode::erase_window)
+        return;
+    const uint64_t now = now_ns();
+    if (chip.m == mode::erase_window) {
+        if (now < chip.window_end)
+            return;
+        start_erase(chip.window_end);
+    }
+    if (chip.slow_polls_left >= 0)
+        return;
+    if (!chip.never_done) {
+        if (now >= chip.done_at)
+            complete();
+    } else if (now >= chip.limit_at) {
+        chip.timed_out = true;
+    }
+}
+
+uint16_t status(uint32_t w)
+{
+    uint16_t s = 0;
+    if (chip.m == mode::programming)
+        s |= static_cast<uint16_t>(~chip.program_data & 0x80);
+    chip.dq6 = !chip.dq6;
+    if (chip.dq6)
+        s |= 0x40;
+    if (chip.timed_out)
+        s |= 0x20;
+    if (chip.m == mode::erasing)
+        s |= 0x08;
+    if (chip.m != mode::programming && chip.erase_sector[flash_sector_of(chip.chip.top_boot, w)]) {
+        chip.dq2 = !chip.dq2;
+        if (chip.dq2)
+            s |= 0x04;
+    }
+    return s;
+}
+
+uint16_t autoselect_read(uint32_t w)
+{
+    const flash_chip& c = chip.chip;
+    switch (c.extended_id ? (w & 0xFF) : (w & 0x3)) {
+    case 0x00:
+        return c.manufacturer;
+    case 0x01:
+        return c.device;
+    case 0x02:
+        return 0; // sector not protected
+    case 0x03:
+        return c.word_03;
+    case 0x0E:
+        return c.word_0e;
+    case 0x0F:
+        return c.word_0f;
+    default:
+        return 0;
+    }
+}
+
+void reset_state()
+{
+    const flash_chip c = chip.chip;
+    const uint64_t programs = chip.programs;
+    chip = chip_state{};
+    chip.chip = c;
+    chip.programs = programs;
+}
+
+} // namespace
+
+bool flash_select_chip(const std::string& name)
+{
+    const flash_chip* c = flash_chip_by_name(name.c_str());
+    if (!c)
+        return false;
+    chip.chip = *c;
+    chip_name = c->name;
+    chip_chosen = true;
+    reset_state();
+    return true;
+}
+
+void flash_set_chip_id(uint16_t manufacturer, uint16_t device, uint16_t word_0e, uint16_t word_0f)
+{
+    chip.chip = flash_chip{"custom", manufacturer, device, word_0e, word_0f, true, true, 0};
+    chip_name = "custom";
+    chip_chosen = true;
+    reset_state();
+}
+
+const char* flash_chip_name()
+{
+    return chip_name;
+}
+
+uint16_t* flash_array()
+{
+    return words();
+}
+
+void flash_power_on()
+{
+    ensure_chip();
+    reset_state();
+    chip.programs = 0;
+}
+
+uint64_t flash_programs_started()
+{
+    return chip.programs;
+}
+
+uint16_t flash_bus_read(uint32_t address)
+{
+    if (faults.no_chip)
+        return 0xFFFF;
+    ensure_chip();
+    const uint32_t w = ((address - flash_window_base) >> 1) & (flash_chip_words - 1);
+    update();
+    switch (chip.m) {
+    case mode::programming:
+        if (chip.slow_polls_left == 0) {
+            complete();
+            return words()[w];
+        }
+        if (chip.slow_polls_left > 0)
+            --chip.slow_polls_left;
+        return status(w);
+    case mode::erase_window:
+    case mode::erasing:
+        return status(w);
+    case mode::autoselect:
+        return autoselect_read(w);
+    default:
+        return words()[w];
+    }
+}
+
+void flash_bus_write(uint32_t address, uint16_t value)
+{
+    if (faults.no_chip)
+        return;
+    ensure_chip();
+    const uint32_t w = ((address - flash_window_base) >> 1) & (flash_chip_words - 1);
+    const uint8_t cmd = static_cast<uint8_t>(value);
+    const uint32_t a = w & command_address_mask;
+    update();
+    switch (chip.m) {
+    case mode::programming:
+    case mode::erasing:
+        if (chip.timed_out && cmd == 0xF0)
+            enter_read();
+        return;
+    case mode::erase_window:
+        if (cmd == 0x30)
+            add_erase_sector(w);
+        else
+            go_home();
+        return;
+    case mode::read:
+    case mode::autoselect:
+        if (cmd == 0xAA && a == unlock_address_1)
+            chip.m = mode::unlock1;
+        else
+            enter_read();
+        return;
+    case mode::unlock1:
+        if (cmd == 0x55 && a == unlock_address_2)
+            chip.m = mode::unlock2;
+        else
+            enter_read();
+        return;
+    case mode::unlock2:
+        if (a != unlock_address_1) {
+            enter_read();
+            return;
+        }
+        switch (cmd) {
+        case 0x90:
+            chip.m = mode::autoselect;
+            return;
+        case 0xA0:
+            chip.m = mode::program_setup;
+            return;
+        case 0x80:
+            chip.m = mode::erase_setup;
+            return;
+        case 0x20:
+            chip.m = mode::bypass;
+            chip.in_bypass = true;
+            return;
+        default:
+            enter_read();
+            return;
+        }
+    case mode::program_setup:
+    case mode::bypass_program_setup:
+        start_program(w, value);
+        return;
+    case mode::erase_setup:
+        if (cmd == 0xAA && a == unlock_address_1)
+            chip.m = mode::erase_unlock1;
+        else
+            enter_read();
+        return;
+    case mode::erase_unlock1:
+        if (cmd == 0x55 && a == unlock_address_2)
+            chip.m = mode::erase_unlock2;
+        else
+            enter_read();
+        return;
+    case mode::erase_unlock2:
+        if (cmd == 0x10 && a == unlock_address_1)
+            start_chip_erase();
+        else if (cmd == 0x30)
+            open_erase_window(w);
+        else
+            enter_read();
+        return;
+    case mode::bypass:
+        if (cmd == 0xA0)
+            chip.m = mode::bypass_program_setup;
+        else if (cmd == 0x90)
+            chip.m = mode::bypass_reset_setup;
+        else if (cmd == 0x80)
+            chip.m = mode::bypass_erase_setup;
+        else if (cmd == 0xF0)
+            enter_read();
+        return;
+    case mode::bypass_reset_setup:
+        if (cmd == 0x00)
+            enter_read();
+        else
+            chip.m = mode::bypass;
+        return;
+    case mode::bypass_erase_setup:
+        if (cmd == 0x10)
+            start_chip_erase();
+        else if (cmd == 0x30)
+            open_erase_window(w);
+        else
+            chip.m = mode::bypass;
+        return;
+    }
+}
+
+} // namespace sim
