@@ -1,0 +1,75 @@
+#include "link/port_io_library.h"
+
+port_io_library port_io;
+
+namespace {
+
+constexpr const char* library_file_name = "WinIo.dll";
+
+template <typename entry_point>
+bool resolve(module_handle module, const char* name, entry_point& field)
+{
+    field = reinterpret_cast<entry_point>(module_symbol(module, name));
+    return field != nullptr;
+}
+
+} // namespace
+
+port_io_library::port_io_library()
+    : module(nullptr), InitializeWinIo(nullptr), ShutdownWinIo(nullptr), GetPortVal(nullptr),
+      SetPortVal(nullptr), MapPhysToLin(nullptr), UnmapPhysicalMemory(nullptr), GetPhysLong(nullptr),
+      SetPhysLong(nullptr)
+{
+}
+
+port_io_library::~port_io_library()
+{
+    unload();
+}
+
+bool port_io_library::load()
+{
+    // One handle at a time: a second load gives the first one back.
+    unload();
+
+    module = module_load(library_file_name);
+    if (module == nullptr) {
+        message_box("WinIo.dll not found.");
+        return false;
+    }
+
+    // In this order; the names after the first missing one are not looked up.
+    const bool complete = resolve(module, "InitializeWinIo", InitializeWinIo)
+        && resolve(module, "ShutdownWinIo", ShutdownWinIo)
+        && resolve(module, "GetPortVal", GetPortVal)
+        && resolve(module, "SetPortVal", SetPortVal)
+        && resolve(module, "MapPhysToLin", MapPhysToLin)
+        && resolve(module, "UnmapPhysicalMemory", UnmapPhysicalMemory)
+        && resolve(module, "GetPhysLong", GetPhysLong)
+        && resolve(module, "SetPhysLong", SetPhysLong);
+    if (!complete) {
+        unload();
+        return false;
+    }
+
+    // Its result is not judged here: a refusal shows at the first port access.
+    InitializeWinIo();
+    return true;
+}
+
+void port_io_library::unload()
+{
+    if (module == nullptr)
+        return;
+    module_free(module);
+    module = nullptr;
+    // No entry point may outlive the library it points into.
+    InitializeWinIo = nullptr;
+    ShutdownWinIo = nullptr;
+    GetPortVal = nullptr;
+    SetPortVal = nullptr;
+    MapPhysToLin = nullptr;
+    UnmapPhysicalMemory = nullptr;
+    GetPhysLong = nullptr;
+    SetPhysLong = nullptr;
+}

@@ -1,0 +1,91 @@
+// The bit clock and the reset group, byte for byte on the recording port.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "link/cable.h"
+#include "tests/support/recording_port.h"
+
+namespace {
+
+class Cable : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        recording_port_reset();
+        saved_delay = clock_delay;
+        port_shadow = 0;
+    }
+    void TearDown() override { clock_delay = saved_delay; }
+    int32_t saved_delay = 2;
+};
+
+TEST_F(Cable, OneClockIsTwoHalvesAndOneStatusRead)
+{
+    const struct {
+        const char* name;
+        int32_t delay;
+        uint8_t shadow;
+        int tms, tdi;
+        std::vector<uint8_t> writes;
+        uint8_t shadow_after;
+    } cases[] = {
+        {"one write per half", 1, 0x00, 0, 0, {0x10, 0x14}, 0x04},
+        {"tms, reset group kept", 3, 0xF5, 1, 0, {0xF3, 0xF3, 0xF3, 0xF7, 0xF7, 0xF7}, 0xF7},
+        {"tdi, old tms and tck dropped", 2, 0x06, 0, 1, {0x18, 0x18, 0x1C, 0x1C}, 0x0C},
+        {"any non-zero level is 1", 1, 0x00, 2, -1, {0x1A, 0x1E}, 0x0E},
+        {"bit 4 of the shadow passes the clock mask", 1, 0x10, 0, 0, {0x10, 0x14}, 0x14},
+        {"no write at delay 0, shadow still follows", 0, 0xF1, 1, 1, {}, 0xFF},
+        {"no write at negative delay", -7, 0x81, 0, 1, {}, 0x8D},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        recording_port_reset();
+        clock_delay = c.delay;
+        port_shadow = c.shadow;
+        tap_clock(c.tms, c.tdi);
+        EXPECT_EQ(recording_port.writes, c.writes);
+        EXPECT_EQ(recording_port.reads, 1u);
+        EXPECT_EQ(port_shadow, c.shadow_after);
+    }
+}
+
+TEST_F(Cable, TdoIsStatusBit7Inverted)
+{
+    const struct {
+        uint8_t status;
+        int tdo;
+    } cases[] = {{0x7F, 1}, {0x00, 1}, {0x01, 1}, {0x80, 0}, {0xFF, 0}, {0x81, 0}};
+    for (const auto& c : cases) {
+        recording_port.script.push_back(c.status);
+        EXPECT_EQ(tap_clock(0, 0), c.tdo) << "status " << int(c.status);
+    }
+}
+
+TEST_F(Cable, ResetGroupIsOneWriteWithoutTckEdge)
+{
+    clock_delay = 5; // never repeated
+    port_shadow = 0xF7;
+    set_reset_lines(0);
+    EXPECT_EQ(port_shadow, 0x06);
+    set_reset_lines(1);
+    EXPECT_EQ(port_shadow, 0xF7);
+    set_reset_lines(-3); // any non-zero level is high
+    EXPECT_EQ(port_shadow, 0xF7);
+    EXPECT_EQ(recording_port.writes, (std::vector<uint8_t>{0x16, 0xF7, 0xF7}));
+    EXPECT_EQ(recording_port.reads, 0u);
+}
+
+TEST_F(Cable, FirstByteOfARunAndTheGroupAcrossClocks)
+{
+    // Nothing written before: the group goes low with only bit 4 on the port.
+    set_reset_lines(0);
+    clock_delay = 1;
+    tap_clock(1, 1);
+    set_reset_lines(1);
+    tap_clock(0, 0);
+    EXPECT_EQ(recording_port.writes, (std::vector<uint8_t>{0x10, 0x1A, 0x1E, 0xFF, 0xF1, 0xF5}));
+    EXPECT_EQ(port_shadow, 0xF5);
+}
+
+} // namespace
