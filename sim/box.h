@@ -3,19 +3,25 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "sim/trace.h"
 
 namespace sim {
 
 struct box_stats {
     uint64_t port_writes = 0;
     uint64_t port_reads = 0;
-    uint64_t tck_cycles = 0;
-    uint64_t exchanges = 0; // Update-DR of a debug instruction
+    uint64_t tck_cycles = 0; // rising TCK edges the TAP saw
+    uint64_t exchanges = 0;  // Update-DR of a debug instruction
     uint64_t sleeps = 0;
     uint64_t sleep_ms = 0;
 };
 
-// Powers the box on: every part in its reset state, time 0, faults kept.
+// Powers the box on: every part in its reset state, time 0, faults kept and
+// read from here on (set faults before powering on). The data register of the
+// port reads 0 at power-on, so the reset group holds the box in reset until
+// the PC raises it.
 void box_power_on();
 
 // Cost of one port access in nanoseconds (1000 by default: an ISA-bus port).
@@ -31,6 +37,21 @@ const box_stats& box_statistics();
 // Traces; an empty name turns a trace off. false when the file cannot be opened.
 bool box_open_vcd(const std::string& path);
 bool box_open_port_log(const std::string& path);
-void box_close_traces();
+// false when a trace could not be written completely.
+bool box_close_traces();
+
+// The list of debug exchanges, for tests; turning it on starts an empty list.
+void box_trace_exchanges(bool on);
+const std::vector<exchange_record>& box_exchanges();
+
+// Once simulated time passes limit_ns, the next port access or pause calls
+// on_limit first (once); on_limit nullptr removes the limit.
+void box_set_time_limit(uint64_t limit_ns, void (*on_limit)());
+bool box_time_limit_passed();
+
+// What the sim build of platform_exit calls before the process ends (the
+// program's summary and saving); nullptr: none.
+void box_set_exit_hook(void (*hook)(int status));
+void (*box_exit_hook())(int status);
 
 } // namespace sim
