@@ -164,16 +164,6 @@ TEST_F(DebugExchange, StuckTdo)
     EXPECT_EQ(ir_cache, dbg_execute);
 }
 
-TEST_F(DebugExchange, StatusBitOnlyWhenItIsTheStatusClock)
-{
-    // TDO 1 on every clock but the status clock: no failure.
-    ir_cache = dbg_data;
-    std::vector<int> tdo(39, 1);
-    tdo[36] = 0;
-    recording_port_script_tdo(tdo);
-    EXPECT_EQ(dbg_exchange(dbg_data, 0, 0), 0xFFFFFFFFu);
-}
-
 // Shows how far the exchange got when the process ended.
 void report_clocks_at_exit()
 {

@@ -60,19 +60,4 @@ TEST_F(RealWinIo, NoPortAccessWithoutInitialization)
     EXPECT_FALSE(get_port(0x379, &value, 1));
 }
 
-TEST_F(RealWinIo, PhysicalMemoryEntryPointsRejectBadArguments)
-{
-    const auto map = entry<winio_map_fn>("MapPhysToLin");
-    const auto unmap = entry<winio_unmap_fn>("UnmapPhysicalMemory");
-    const auto get_phys = entry<winio_get_phys_fn>("GetPhysLong");
-    ASSERT_NE(map, nullptr);
-    ASSERT_NE(unmap, nullptr);
-    ASSERT_NE(get_phys, nullptr);
-    void* handle = nullptr;
-    EXPECT_EQ(map(nullptr, 0, &handle), nullptr);
-    EXPECT_EQ(map(nullptr, 4096, nullptr), nullptr);
-    EXPECT_FALSE(unmap(nullptr, nullptr));
-    EXPECT_FALSE(get_phys(nullptr, nullptr));
-}
-
 } // namespace
