@@ -1,0 +1,220 @@
+// The flash steps driving the virtual box's chips through the whole link:
+// cable, TAP, debug unit, core, bus and NOR flash.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <regex>
+#include <string>
+
+#include "board/board_init.h"
+#include "flash/download.h"
+#include "flash/erase.h"
+#include "flash/identify.h"
+#include "flash/verify.h"
+#include "images/catalogue.h"
+#include "link/debug_exchange.h"
+#include "sim/box.h"
+#include "sim/faults.h"
+#include "sim/flash.h"
+#include "target/link_test.h"
+#include "tests/flash/capture_stdout.h"
+#include "tests/flash/run_child.h"
+
+namespace {
+
+constexpr uint32_t flash_words = 0x400000;
+
+uint16_t flash_word_at(uint32_t address)
+{
+    return sim::flash_array()[(address - sim::flash_window_base) / 2];
+}
+
+// A box with the chip fitted, its array holding old contents (no word
+// erased), the core halted and the board's flash window set.
+void power_on(const char* chip, const sim::fault_set& faults = {})
+{
+    sim::faults = faults;
+    ASSERT_TRUE(sim::flash_select_chip(chip)) << chip;
+    uint16_t* array = sim::flash_array();
+    for (uint32_t w = 0; w < flash_words; ++w)
+        array[w] = static_cast<uint16_t>(w * 0x9E37u) & 0x7FFEu;
+    sim::box_power_on();
+    capture_stdout([] {
+        reset_and_halt();
+        ignore_link_status = 0;
+    });
+    flash_base = 0xFF800000;
+    image_offset = 0x7D0000;
+    download_address = 0;
+    sector_count = -1;
+}
+
+void identify_and_erase()
+{
+    ASSERT_EQ(capture_stdout([] { ASSERT_EQ(flash_identify(), 0); }).rfind("Flash info. : ", 0), 0u);
+    capture_stdout(flash_erase);
+}
+
+class FlashBox : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        sim::faults = {};
+    }
+};
+
+TEST_F(FlashBox, EveryChipIsIdentifiedWithItsLayout)
+{
+    struct chip_case {
+        const char* chip;
+        const char* line;
+        uint32_t sector_134;
+    };
+    const chip_case cases[] = {
+        {"S29GL064M", "Flash info. : SPANSION S29GL064M R4\n", 0xFFFF0000},
+        {"M29W640DT", "Flash info. : STMicroelectronics M29W640DT\n", 0xFFFFE000},
+        {"EN29LV640B", "Flash info. : EON EN29LV640B\n", 0xFFFF0000},
+        {"MX29LV640MT", "Flash info. : MX IC MX29LV640MT\n", 0xFFFFE000},
+        {"MX29LV640BT", "Flash info. : MX IC MX29LV640BT/DT\n", 0xFFFFE000},
+    };
+    for (const chip_case& c : cases) {
+        SCOPED_TRACE(c.chip);
+        power_on(c.chip);
+        int result = -1;
+        EXPECT_EQ(capture_stdout([&] { result = flash_identify(); }), c.line);
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(sector_count, 135);
+        EXPECT_EQ(sector_table[134], c.sector_134);
+        EXPECT_EQ(download_address, 0xFFFD0000u);
+    }
+}
+
+TEST_F(FlashBox, UnknownCodesAndAMissingChipAreRefused)
+{
+    struct id_case {
+        uint16_t manufacturer, device, word_0e, word_0f;
+        const char* output;
+    };
+    const id_case cases[] = {
+        {0x0001, 0x227E, 0x2210, 0x2201,
+         "Flash info. : SPANSION Unknown\nFlash recognize failed. Retry(0x1, 0x227e)\n"},
+        {0x00C2, 0x227E, 0x2210, 0x2200, "Flash info. : MX IC Unknown\nFlash recognize failed. Retry(0xc2, 0x227e)\n"},
+        {0x0089, 0x227E, 0x2210, 0x2200,
+         "Flash info. : Unknown Unknown\nFlash recognize failed. Retry(0x89, 0x227e)\n"},
+    };
+    for (const id_case& c : cases) {
+        SCOPED_TRACE(c.output);
+        power_on("M29W640DT");
+        sim::flash_set_chip_id(c.manufacturer, c.device, c.word_0e, c.word_0f);
+        int result = 0;
+        EXPECT_EQ(capture_stdout([&] { result = flash_identify(); }), c.output);
+        EXPECT_EQ(result, -1);
+        EXPECT_EQ(sector_count, -1);
+        EXPECT_EQ(download_address, 0u);
+    }
+
+    sim::fault_set no_chip;
+    no_chip.no_chip = true;
+    power_on("M29W640DT", no_chip);
+    int result = 0;
+    EXPECT_EQ(capture_stdout([&] { result = flash_identify(); }),
+              "Flash info. : Unknown Unknown\nFlash recognize failed. Retry(0xffff, 0xffff)\n");
+    EXPECT_EQ(result, -1);
+}
+
+TEST_F(FlashBox, EraseEmptiesAllSectorsOneDotEach)
+{
+    for (const char* chip : {"EN29LV640B", "MX29LV640MT"}) {
+        SCOPED_TRACE(chip);
+        power_on(chip);
+        capture_stdout([] { ASSERT_EQ(flash_identify(), 0); });
+        EXPECT_EQ(capture_stdout(flash_erase), "Erase flash(all)" + std::string(135, '.') + " done\n");
+        const uint16_t* array = sim::flash_array();
+        EXPECT_TRUE(std::all_of(array, array + flash_words, [](uint16_t w) { return w == 0xFFFF; }));
+    }
+}
+
+TEST_F(FlashBox, AStuckSectorEndsTheRunNamingIt)
+{
+    sim::fault_set stuck;
+    stuck.erase_stuck = 5;
+    power_on("M29W640DT", stuck);
+    const child_result run = run_in_child([] {
+        flash_identify();
+        flash_erase();
+        flash_download(0); // must not be reached
+    });
+    EXPECT_EQ(run.status, 255);
+    EXPECT_EQ(run.out, "Flash info. : STMicroelectronics M29W640DT\nErase flash(all)...... failed.\n"
+                       "Sector 5 at 0xFF850000 is not erased after 30 seconds.\n");
+}
+
+// After download and verify the image lies at its place, the rest of the
+// flash is erased, and the core would fetch a branch at 0xFFFFFFFC.
+TEST_F(FlashBox, DownloadAndVerifyLeaveTheImageAtItsPlace)
+{
+    struct run_case {
+        int32_t model_code;
+        const char* chip;
+        uint32_t start;
+        int dots;
+    };
+    for (const run_case& c : {run_case{10004, "S29GL064M", 0xFFFD0000, 55}, run_case{6, "MX29LV640BT", 0xFFFC0000, 73}}) {
+        SCOPED_TRACE(c.model_code);
+        power_on(c.chip);
+        identify_and_erase();
+        const image_entry* image = select_image(c.model_code);
+        ASSERT_NE(image, nullptr);
+        ASSERT_EQ(image_address(image->words), c.start);
+
+        const std::string downloaded = capture_stdout([&] { flash_download(c.model_code); });
+        EXPECT_TRUE(downloaded.ends_with("\rDownloading." + std::string(c.dots, '.') + " done\n"));
+        int result = -1;
+        const std::string checked = capture_stdout([&] { result = flash_verify(c.model_code); });
+        EXPECT_EQ(result, 0);
+        EXPECT_TRUE(checked.rfind("\rChecking. 0%", 0) == 0);
+        EXPECT_TRUE(checked.ends_with("\rChecking." + std::string(c.dots, '.') + " done\n"));
+
+        const uint16_t* array = sim::flash_array();
+        const uint32_t first = (c.start - sim::flash_window_base) / 2;
+        for (uint32_t w = 0; w < first; ++w)
+            ASSERT_EQ(array[w], 0xFFFF) << "word " << w;
+        for (int32_t i = 0; i < image->words; ++i)
+            ASSERT_EQ(array[first + i], image_word_at(*image, i)) << "image word " << i;
+        EXPECT_EQ(first + image->words, flash_words);
+        const uint32_t top = uint32_t{flash_word_at(0xFFFFFFFC)} << 16 | flash_word_at(0xFFFFFFFE);
+        EXPECT_EQ(top >> 26, 18u) << std::hex << top;
+    }
+}
+
+TEST_F(FlashBox, AWordThatWillNotProgramEndsTheRun)
+{
+    for (const bool slow : {false, true}) {
+        SCOPED_TRACE(slow ? "slow program" : "program fail");
+        sim::fault_set fault;
+        (slow ? fault.slow_program : fault.program_fail) = 3;
+        power_on("EN29LV640B", fault);
+        identify_and_erase();
+        const child_result run = run_in_child([] { flash_download(0); });
+        EXPECT_EQ(run.status, 255);
+        EXPECT_EQ(run.out, "\rDownloading. 0%failed.\nRetry after reboot Box.\n");
+    }
+}
+
+TEST_F(FlashBox, VerifyReportsAWordThatReadsBackWrong)
+{
+    sim::fault_set fault;
+    fault.verify_mismatch = 2000;
+    power_on("MX29LV640MT", fault);
+    identify_and_erase();
+    capture_stdout([] { flash_download(1); });
+    int result = 0;
+    const std::string checked = capture_stdout([&] { result = flash_verify(1); });
+    EXPECT_EQ(result, -1);
+    std::smatch found;
+    ASSERT_TRUE(std::regex_search(checked, found, std::regex(R"(\rChecking\.+ (\d+)% error\(0x([0-9A-F]{4}), 0x([0-9A-F]{4})\)\n$)")))
+        << checked;
+    EXPECT_NE(found[2], found[3]);
+}
+
+} // namespace
