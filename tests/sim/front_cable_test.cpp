@@ -1,0 +1,124 @@
+// The cable as the box sees the parallel port: which bit is which signal, on
+// which edge TMS and TDI are taken and TDO changes, and the status byte.
+#include <gtest/gtest.h>
+
+#include "sim/box.h"
+#include "sim/faults.h"
+#include "sim/tap.h"
+#include "tests/sim/front_bitbang.h"
+
+namespace {
+
+using namespace front_test;
+using sim::box_port_read;
+using sim::box_port_write;
+
+class FrontCable : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        sim::faults = sim::fault_set{};
+        sim::box_power_on();
+    }
+    bitbang jtag;
+};
+
+TEST_F(FrontCable, TmsIsTakenOnlyAtTheRisingEdge)
+{
+    // A rising edge with TMS high keeps Test-Logic-Reset; TMS dropping while
+    // TCK is high, and the falling edge, move nothing.
+    box_port_write(reset_high | tms_bit);
+    box_port_write(reset_high | tms_bit | tck_bit);
+    box_port_write(reset_high | tck_bit);
+    EXPECT_EQ(sim::tap.state, sim::tap_state::test_logic_reset);
+    box_port_write(reset_high);
+    EXPECT_EQ(sim::tap.state, sim::tap_state::test_logic_reset);
+    box_port_write(reset_high | tck_bit); // rising edge with TMS 0
+    EXPECT_EQ(sim::tap.state, sim::tap_state::run_test_idle);
+    // TMS set in the same write as the rising edge counts.
+    box_port_write(reset_high);
+    box_port_write(reset_high | tck_bit | tms_bit);
+    EXPECT_EQ(sim::tap.state, sim::tap_state::select_dr_scan);
+    // Repeated writes of the same byte are no edges.
+    for (int i = 0; i < 10; ++i)
+        box_port_write(reset_high | tck_bit | tms_bit);
+    EXPECT_EQ(sim::tap.state, sim::tap_state::select_dr_scan);
+}
+
+TEST_F(FrontCable, TdiIsTakenAtTheRisingEdge)
+{
+    jtag.reset_to_idle();
+    jtag.instruction(0x5C);
+    jtag.clock(true, false);
+    jtag.clock(false, false);
+    jtag.clock(false, false); // Shift-DR
+    // 33 bits of 1 by TDI, except that TDI drops while TCK is still high after each edge.
+    for (int i = 0; i < 33; ++i) {
+        const uint8_t tms = i == 32 ? tms_bit : 0;
+        box_port_write(reset_high | tms | tdi_bit);
+        box_port_write(reset_high | tms | tdi_bit | tck_bit);
+        box_port_write(reset_high | tms | tck_bit);
+    }
+    jtag.clock(true, false);
+    jtag.clock(false, false);
+    EXPECT_EQ(jtag.exchange(0x5C, 0, false).result, 0xFFFFFFFFu);
+}
+
+TEST_F(FrontCable, TdoChangesOnTheFallingEdge)
+{
+    jtag.reset_to_idle();
+    jtag.exchange(0x5C, 0x2, true); // bit 0 is 0, bit 1 is 1
+    jtag.instruction(0x5C);
+    jtag.clock(true, false);
+    jtag.clock(false, false);
+    jtag.clock(false, false); // Capture-DR -> Shift-DR
+    // In Shift-DR, TCK high: not driven (pulled high) until the falling edge puts out bit 0.
+    EXPECT_EQ(box_port_read() & 0x80, 0x00);
+    box_port_write(reset_high);
+    EXPECT_EQ(box_port_read() & 0x80, 0x80) << "bit 0 (a 0) shows as status bit 7 set";
+    box_port_write(reset_high | tck_bit); // shifts bit 0 out
+    EXPECT_EQ(box_port_read() & 0x80, 0x80) << "TDO holds until the falling edge";
+    box_port_write(reset_high);
+    EXPECT_EQ(box_port_read() & 0x80, 0x00) << "bit 1 (a 1) after the falling edge";
+}
+
+TEST_F(FrontCable, StatusByteIsIdlePortWithTdoInvertedOnBit7)
+{
+    jtag.reset_to_idle();
+    jtag.exchange(0x5C, 0x1, true);
+    jtag.instruction(0x5C);
+    jtag.clock(true, false);
+    jtag.clock(false, false);
+    jtag.clock(false, false);
+    box_port_write(reset_high);
+    EXPECT_EQ(box_port_read(), 0x78); // TDO 1
+    box_port_write(reset_high | tck_bit);
+    box_port_write(reset_high);
+    EXPECT_EQ(box_port_read(), 0xF8); // TDO 0
+}
+
+TEST_F(FrontCable, Bit4IsNotConnected)
+{
+    for (int i = 0; i < 5; ++i) {
+        box_port_write(0x10 | reset_high | tms_bit);
+        box_port_write(reset_high | tms_bit | tck_bit);
+        box_port_write(0x10 | reset_high | tms_bit | tck_bit);
+    }
+    EXPECT_EQ(sim::tap.state, sim::tap_state::test_logic_reset);
+    // Toggling bit 4 alone gives no clock.
+    for (int i = 0; i < 4; ++i)
+        box_port_write(static_cast<uint8_t>((i & 1) ? 0x10 : 0x00) | reset_high);
+    EXPECT_EQ(sim::box_statistics().tck_cycles, 5u);
+}
+
+TEST_F(FrontCable, EachClockCostsItsPortAccesses)
+{
+    jtag.half = 3;
+    jtag.reset_to_idle(); // 6 clocks
+    const sim::box_stats& s = sim::box_statistics();
+    EXPECT_EQ(s.port_writes, 36u);
+    EXPECT_EQ(s.port_reads, 6u);
+    EXPECT_EQ(s.tck_cycles, 6u);
+}
+
+} // namespace

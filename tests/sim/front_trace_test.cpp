@@ -1,0 +1,167 @@
+// What the box records and how it keeps time: the exchange list, the port log,
+// the VCD waveform, simulated time and the time limit.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "sim/box.h"
+#include "sim/clock.h"
+#include "sim/faults.h"
+#include "tests/sim/front_bitbang.h"
+
+namespace {
+
+using front_test::bitbang;
+
+std::string scratch(const std::string& stem)
+{
+    return testing::TempDir() + "front-" + stem + "-" + std::to_string(getpid());
+}
+
+std::string slurp(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class FrontTrace : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        sim::faults = sim::fault_set{};
+        sim::box_set_port_ns(1000);
+        sim::box_power_on();
+    }
+    void TearDown() override
+    {
+        sim::box_close_traces();
+        sim::box_trace_exchanges(false);
+        sim::box_set_time_limit(0, nullptr);
+        sim::box_set_port_ns(1000);
+    }
+    bitbang jtag;
+};
+
+TEST_F(FrontTrace, ExchangeListHoldsWhatWentInAndCameOut)
+{
+    sim::box_trace_exchanges(true);
+    jtag.halt_core();
+    jtag.exchange(bitbang::data, 0xAA55AA55, true);
+    jtag.exchange(bitbang::execute, 0, true); // unknown word: fails
+    jtag.exchange(bitbang::data, 0, false);
+    const auto& list = sim::box_exchanges();
+    ASSERT_EQ(list.size(), 5u);
+    EXPECT_EQ(list[0].instruction, 0x2C);
+    EXPECT_EQ(list[0].data_in, 0xB8000000u);
+    EXPECT_TRUE(list[0].final_bit);
+    EXPECT_EQ(list[2].data_in, 0xAA55AA55u);
+    EXPECT_EQ(list[4].instruction, 0x5C);
+    EXPECT_EQ(list[4].result, 0xAA55AA55u);
+    EXPECT_FALSE(list[4].final_bit);
+    EXPECT_TRUE(list[4].status);
+    EXPECT_FALSE(list[3].status);
+}
+
+TEST_F(FrontTrace, PortLogHasOneLinePerAccess)
+{
+    const std::string path = scratch("port.log");
+    ASSERT_TRUE(sim::box_open_port_log(path));
+    sim::box_port_write(0x10);
+    sim::box_port_write(0xF3);
+    sim::box_port_write(0xF7);
+    sim::box_port_read();
+    ASSERT_TRUE(sim::box_close_traces());
+    EXPECT_EQ(slurp(path), "w 10\nw f3\nw f7\nr 78\n");
+    std::remove(path.c_str());
+}
+
+TEST_F(FrontTrace, PortLogCannotBeOpened)
+{
+    EXPECT_FALSE(sim::box_open_port_log("/nonexistent-dir/port.log"));
+}
+
+TEST_F(FrontTrace, VcdHoldsTheFiveSignalsOnSimulatedTime)
+{
+    const std::string path = scratch("wave.vcd");
+    ASSERT_TRUE(sim::box_open_vcd(path));
+    sim::box_port_write(0x10);                               // t 1000: reset group stays low, nothing changes
+    sim::box_port_write(0xF1);                               // t 2000: rst rises
+    sim::box_port_write(0xF1 | front_test::tms_bit);         // t 3000: tms
+    sim::box_port_write(0xF1 | front_test::tms_bit | 0x04);  // t 4000: tck
+    sim::box_sleep(1);                                       // 1 ms without traffic
+    sim::box_port_write(0xF1 | front_test::tdi_bit);         // t 1005000
+    ASSERT_TRUE(sim::box_close_traces());
+    const std::string vcd = slurp(path);
+    for (const char* var : {" tck ", " tms ", " tdi ", " tdo ", " rst "})
+        EXPECT_NE(vcd.find(std::string(var) + "$end"), std::string::npos) << var;
+    EXPECT_NE(vcd.find("$timescale 1ns $end"), std::string::npos);
+    EXPECT_NE(vcd.find("Test-Logic-Reset"), std::string::npos);
+    const std::string body = vcd.substr(vcd.find("$enddefinitions"));
+    EXPECT_EQ(body,
+        "$enddefinitions $end\n#0\n$dumpvars\n0!\n0\"\n0#\n1$\n0%\n$end\n"
+        "#2000\n1%\n#3000\n1\"\n#4000\n1!\n#1005000\n0!\n0\"\n1#\n");
+    std::remove(path.c_str());
+}
+
+TEST_F(FrontTrace, SimulatedTimeCountsAccessesAndSleeps)
+{
+    sim::box_set_port_ns(250);
+    for (int i = 0; i < 8; ++i)
+        sim::box_port_write(0x10);
+    sim::box_port_read();
+    sim::box_port_read();
+    EXPECT_EQ(sim::now_ns(), 2500u);
+    sim::box_sleep(100);
+    EXPECT_EQ(sim::now_ns(), 100002500u);
+    // A new cost applies from now on.
+    sim::box_set_port_ns(1000);
+    sim::box_port_write(0x10);
+    EXPECT_EQ(sim::now_ns(), 100003500u);
+    const sim::box_stats& s = sim::box_statistics();
+    EXPECT_EQ(s.port_writes, 9u);
+    EXPECT_EQ(s.port_reads, 2u);
+    EXPECT_EQ(s.sleeps, 1u);
+    EXPECT_EQ(s.sleep_ms, 100u);
+}
+
+int limit_calls = 0;
+uint64_t limit_seen_at = 0;
+void note_limit()
+{
+    ++limit_calls;
+    limit_seen_at = sim::now_ns();
+}
+
+TEST_F(FrontTrace, TimeLimitCallsOnceWhenTimePassesIt)
+{
+    limit_calls = 0;
+    sim::box_set_time_limit(10'000, note_limit); // ten accesses
+    for (int i = 0; i < 10; ++i)
+        sim::box_port_write(0x10);
+    EXPECT_EQ(limit_calls, 0);
+    sim::box_port_read();
+    EXPECT_EQ(limit_calls, 1);
+    EXPECT_EQ(limit_seen_at, 11'000u);
+    EXPECT_TRUE(sim::box_time_limit_passed());
+    for (int i = 0; i < 10; ++i)
+        sim::box_port_write(0x10);
+    EXPECT_EQ(limit_calls, 1);
+}
+
+TEST_F(FrontTrace, TimeLimitPassedInASleep)
+{
+    limit_calls = 0;
+    sim::box_set_time_limit(50'000'000, note_limit);
+    sim::box_sleep(49);
+    EXPECT_EQ(limit_calls, 0);
+    sim::box_sleep(2);
+    EXPECT_EQ(limit_calls, 1);
+}
+
+} // namespace
