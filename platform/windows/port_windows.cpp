@@ -104,26 +104,35 @@ uint8_t library_read()
     platform_exit(-1);
 }
 
+// Every access after the first one that does not go straight to the port.
+[[gnu::noinline]] void port_write_other(uint8_t value)
+{
+    if (route == port_route::library)
+        library_write(value);
+    else
+        first_access(true, value);
+}
+
+[[gnu::noinline]] uint8_t port_read_other()
+{
+    if (route == port_route::library)
+        return library_read();
+    return first_access(false, 0);
+}
+
 } // namespace
 
 void port_write(uint8_t value)
 {
-    if (route == port_route::direct) [[likely]] {
+    if (route == port_route::direct) [[likely]]
         out_byte(port_data_address, value);
-        return;
-    }
-    if (route == port_route::library) {
-        library_write(value);
-        return;
-    }
-    first_access(true, value);
+    else
+        port_write_other(value);
 }
 
 uint8_t port_read()
 {
     if (route == port_route::direct) [[likely]]
         return in_byte(port_status_address);
-    if (route == port_route::library)
-        return library_read();
-    return first_access(false, 0);
+    return port_read_other();
 }

@@ -101,8 +101,12 @@ TEST(WindowsPlatform, RunProgramPassesArgumentsAndStatusLikeAShell)
             {"args", "", "a b", "tab\there", "q\"uote", "back\\slash", "end\\", "two\\\\", "bs\\\"q", "\""},
             "[][a b][tab\there][q\"uote][back\\slash][end\\][two\\\\][bs\\\"q][\"]\n", 0},
     });
+    // An access violation is no normal exit; it ends with one line, no debugger.
     const program_result crash = run_program(probe_in("absent"), {"crash"});
-    EXPECT_EQ(crash.status, -1) << "an access violation is no normal exit";
+    EXPECT_EQ(crash.status, -1);
+    EXPECT_EQ(crash.out, "");
+    EXPECT_EQ(crash.err.rfind("Fatal exception 0xC0000005 at ", 0), 0u) << crash.err;
+    EXPECT_EQ(crash.err.find('\n'), crash.err.size() - 1) << crash.err;
 }
 
 } // namespace
