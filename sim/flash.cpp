@@ -322,6 +322,8 @@ const char* flash_chip_name()
 
 uint16_t* flash_array()
 {
+    ensure_chip();
+    update(); // an operation that has finished by now shows in the array
     return words();
 }
 

@@ -18,6 +18,7 @@ bool flash_select_chip(const std::string& name);
 void flash_set_chip_id(uint16_t manufacturer, uint16_t device, uint16_t word_0e, uint16_t word_0f);
 
 // The array, word w at flash_window_base + 2 w. The owner may load and save it.
+// An embedded operation that has finished by the simulated time is applied first.
 uint16_t* flash_array();
 
 // Hardware reset at power-on: the chip in read mode, no operation running,
