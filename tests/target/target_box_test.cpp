@@ -1,0 +1,191 @@
+// The target operations on the virtual box: what they leave in the core, the
+// bus and the link statistics, and how the link tests meet the box's faults.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "sim/box.h"
+#include "sim/bus.h"
+#include "sim/core.h"
+#include "target/link_test.h"
+#include "target/memory.h"
+#include "target/registers.h"
+#include "tests/target/box_session.h"
+
+namespace {
+
+TEST(TargetOnBox, ResetAndHaltIsTwoControlExchangesAndTwoPauses)
+{
+    start_box_session();
+    const sim::box_stats& stats = sim::box_statistics();
+    EXPECT_EQ(stats.tck_cycles, 166u);
+    EXPECT_EQ(stats.exchanges, 2u);
+    EXPECT_EQ(stats.sleeps, 2u);
+    EXPECT_EQ(stats.sleep_ms, 200u);
+    EXPECT_EQ(ir_cache, 0xFF);
+}
+
+TEST(TargetOnBox, LinkTestsPassSilentlyOnASoundBox)
+{
+    start_box_session();
+    const sim::box_stats before = sim::box_statistics();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(target_test(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    const sim::box_stats& after = sim::box_statistics();
+    EXPECT_EQ(after.exchanges - before.exchanges, 17u);
+    EXPECT_EQ(after.tck_cycles - before.tck_cycles, 795u);
+    EXPECT_EQ(sim::core_gpr(2), 0x13355779u);
+}
+
+TEST(TargetOnBox, EachFaultStopsTheLinkTestsWithItsMessage)
+{
+    struct fault_case {
+        const char* fault;
+        const char* message;
+    };
+    const fault_case cases[] = {
+        {"tdo-stuck-0", "Register test failed. Check cable connection.\n"},
+        {"no-execute", "Register write/read test failed. Check cable connection.\n"},
+        {"bad-adder", "CPU test failed. Check Box and cable connection.\n"},
+    };
+    for (const fault_case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        start_box_session(c.fault);
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(target_test(), -1);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.message);
+    }
+    sim::faults = sim::fault_set{};
+}
+
+TEST(TargetOnBoxDeathTest, TdoStuckHighEndsTheRunAtTheFirstExchange)
+{
+    // The message goes to standard output; send it where the death test looks.
+    EXPECT_EXIT(
+        {
+            start_box_session("tdo-stuck-1");
+            std::fflush(stdout);
+            dup2(STDERR_FILENO, STDOUT_FILENO);
+            target_test();
+        },
+        testing::ExitedWithCode(255),
+        "\nCommunication with box FAILED. Retry after enlarge time out value with -t option\n");
+}
+
+TEST(TargetOnBox, EveryGprTakesAndGivesBackItsValue)
+{
+    start_box_session();
+    for (uint32_t n = 0; n < 32; ++n)
+        gpr_write(n, 0xA5000000u | n << 8 | n);
+    for (uint32_t n = 0; n < 32; ++n) {
+        SCOPED_TRACE(n);
+        EXPECT_EQ(sim::core_gpr(n), 0xA5000000u | n << 8 | n);
+        EXPECT_EQ(gpr_read(n), 0xA5000000u | n << 8 | n);
+    }
+}
+
+TEST(TargetOnBox, IllegalGprLeavesTheCoreAlone)
+{
+    start_box_session();
+    gpr_write(5, 0x01020304);
+    const uint64_t clocks = sim::box_statistics().tck_cycles;
+    testing::internal::CaptureStdout();
+    gpr_write(32, 0xFFFFFFFF);
+    EXPECT_EQ(gpr_read(0xFFFFFFFF), 0u);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "illegal reg\nillegal reg\n");
+    EXPECT_EQ(sim::box_statistics().tck_cycles, clocks);
+    EXPECT_EQ(sim::core_gpr(5), 0x01020304u);
+}
+
+enum class move_kind { dcr, spr, msr };
+
+TEST(TargetOnBox, RegisterMovesLandAndGiveR0Back)
+{
+    struct move_case {
+        move_kind kind;
+        uint32_t number;
+        uint32_t value;
+    };
+    const move_case cases[] = {
+        {move_kind::dcr, 0x30, 0x10800000},
+        {move_kind::dcr, 0x1E5, 0x01F08000},
+        {move_kind::dcr, 1023, 0xFFFFFFFF},
+        {move_kind::spr, 272, 0x12345678}, // SPRG0
+        {move_kind::spr, 0x3BA, 0},
+        {move_kind::msr, 0, 0x00001000},
+        {move_kind::msr, 0, 0},
+    };
+    const uint32_t old_r0 = 0x5EED0000;
+    for (const move_case& c : cases) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.kind) << " " << c.number);
+        start_box_session();
+        gpr_write(0, old_r0);
+        const uint64_t exchanges = sim::box_statistics().exchanges;
+        switch (c.kind) {
+        case move_kind::dcr:
+            dcr_write(c.number, c.value);
+            EXPECT_EQ(sim::core_dcr(c.number), c.value);
+            break;
+        case move_kind::spr:
+            spr_write(c.number, c.value);
+            EXPECT_EQ(sim::core_spr(c.number), c.value);
+            break;
+        case move_kind::msr:
+            msr_write(c.value);
+            EXPECT_EQ(sim::core_msr(), c.value);
+            break;
+        }
+        EXPECT_EQ(sim::box_statistics().exchanges - exchanges, 7u);
+        EXPECT_EQ(sim::core_gpr(0), old_r0);
+        EXPECT_EQ(sim::core_ddr(), old_r0);
+        EXPECT_EQ(gpr_read(0), old_r0);
+    }
+}
+
+TEST(TargetOnBox, WritingTheDebugDataRegisterEndsWithTheOldR0)
+{
+    start_box_session();
+    gpr_write(0, 0x00C0FFEE);
+    spr_write(1011, 0x77777777);
+    EXPECT_EQ(sim::core_ddr(), 0x00C0FFEEu);
+    EXPECT_EQ(sim::core_gpr(0), 0x00C0FFEEu);
+}
+
+TEST(TargetOnBox, IllegalDcrOrSprNumberLeavesTheCoreAlone)
+{
+    start_box_session();
+    gpr_write(0, 0x1234);
+    const uint64_t clocks = sim::box_statistics().tck_cycles;
+    testing::internal::CaptureStdout();
+    dcr_write(1024, 1);
+    spr_write(1024, 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "illegal dcr\nillegal spr\n");
+    EXPECT_EQ(sim::box_statistics().tck_cycles, clocks);
+    EXPECT_EQ(sim::core_dcr(0), 0u);
+    EXPECT_EQ(sim::core_gpr(0), 0x1234u);
+}
+
+TEST(TargetOnBox, StoresLeaveAddressInR1AndValueInR2)
+{
+    start_box_session();
+    mem_write32(0x40060000, 0x44000002);
+    EXPECT_EQ(sim::bus_register(0), 0x44000002u);
+    EXPECT_EQ(gpr_read(1), 0x40060000u);
+    EXPECT_EQ(gpr_read(2), 0x44000002u);
+
+    mem_write32(0x40060000, 0); // a zero is stored like any other value
+    EXPECT_EQ(sim::bus_register(0), 0u);
+
+    mem_write32(0x00001000, 0x01020304);
+    uint32_t word = 0;
+    ASSERT_TRUE(sim::bus_load(0x00001000, 4, word));
+    EXPECT_EQ(word, 0x01020304u);
+    uint32_t half = 0;
+    ASSERT_TRUE(sim::bus_load(0x00001000, 2, half));
+    EXPECT_EQ(half, 0x0102u); // big-endian: the high half first
+}
+
+} // namespace
