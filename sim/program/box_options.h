@@ -1,0 +1,28 @@
+// vexload-sim's own options, in front of the tool's: the chip, faults, the
+// flash file, traces and the cost of simulated time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct box_options {
+    std::string chip;                  // empty: the box's default chip
+    bool chip_id_given = false;
+    uint16_t chip_id[4] = {};          // manufacturer, device, word 0x0E, word 0x0F
+    std::vector<std::string> faults;   // NAME or NAME=N, in order
+    std::string flash_path;
+    std::string vcd_path;
+    std::string port_log_path;
+    uint64_t port_ns = 1000;
+    bool time_limit_given = false;
+    uint64_t time_limit_ns = 0;
+    bool help = false;
+    int tool_arguments = 1;            // index of the first word for the tool
+};
+
+// Reads box options from argv[1] on, up to "--" (dropped) or the first word
+// that is not a box option. false with a message in error for a bad value.
+bool parse_box_options(int argc, char* const argv[], box_options& options, std::string& error);
+
+void print_box_help();

@@ -1,0 +1,98 @@
+// vexload-sim: vexload's run sequence against the virtual box.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/run_sequence.h"
+#include "platform/system.h"
+#include "sim/box.h"
+#include "sim/faults.h"
+#include "sim/flash.h"
+#include "sim/program/box_options.h"
+#include "sim/program/flash_file.h"
+#include "sim/program/summary.h"
+
+namespace {
+
+constexpr int status_bad_option = 2;
+constexpr int status_not_saved = 3;
+constexpr int status_time_limit = 124;
+
+box_options options;
+
+[[noreturn]] void refuse(const std::string& message)
+{
+    std::fprintf(stderr, "vexload-sim: %s\n", message.c_str());
+    std::exit(status_bad_option);
+}
+
+// Every end of a run: summary, flash saved, traces closed.
+[[noreturn]] void finish(int status)
+{
+    std::fflush(stdout);
+    print_summary();
+    std::string error;
+    if (!options.flash_path.empty() && !flash_file_save(options.flash_path, error)) {
+        std::fprintf(stderr, "vexload-sim: %s\n", error.c_str());
+        status = status_not_saved;
+    }
+    if (!sim::box_close_traces()) {
+        std::fprintf(stderr, "vexload-sim: a trace file could not be written completely\n");
+        status = status_not_saved;
+    }
+    std::exit(status);
+}
+
+void time_limit_passed()
+{
+    std::fflush(stdout);
+    std::fprintf(stderr, "\nvexload-sim: stopped: simulated time passed %.6f s\n",
+        static_cast<double>(options.time_limit_ns) / 1e9);
+    finish(status_time_limit);
+}
+
+void set_up_box()
+{
+    std::string error;
+    for (const std::string& fault : options.faults)
+        if (!sim::fault_apply(fault, error))
+            refuse(error);
+    sim::box_set_port_ns(options.port_ns);
+    sim::box_power_on();
+    if (!options.chip.empty() && !sim::flash_select_chip(options.chip))
+        refuse("unknown chip '" + options.chip +
+               "'; known chips: S29GL064M, M29W640DT, EN29LV640B, MX29LV640MT, MX29LV640BT");
+    if (options.chip_id_given)
+        sim::flash_set_chip_id(options.chip_id[0], options.chip_id[1], options.chip_id[2], options.chip_id[3]);
+    if (!options.flash_path.empty() && !flash_file_load(options.flash_path, error))
+        refuse(error);
+    if (!options.vcd_path.empty() && !sim::box_open_vcd(options.vcd_path))
+        refuse("cannot open VCD file " + options.vcd_path);
+    if (!options.port_log_path.empty() && !sim::box_open_port_log(options.port_log_path))
+        refuse("cannot open port log " + options.port_log_path);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    std::string error;
+    if (!parse_box_options(argc, argv, options, error))
+        refuse(error);
+    if (options.help) {
+        print_box_help();
+        return 0;
+    }
+    set_up_box();
+
+    if (options.time_limit_given)
+        sim::box_set_time_limit(options.time_limit_ns, time_limit_passed);
+    sim::box_set_exit_hook(finish);
+
+    std::vector<char*> tool_argv{argv[0]};
+    for (int i = options.tool_arguments; i < argc; ++i)
+        tool_argv.push_back(argv[i]);
+    tool_argv.push_back(nullptr);
+    platform_exit(run_sequence(static_cast<int32_t>(tool_argv.size() - 1), tool_argv.data()));
+}
