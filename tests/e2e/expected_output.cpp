@@ -10,11 +10,16 @@ std::string progress(const std::string& title, int count)
         if (!last && i % 1024 != 0)
             continue;
         const int dots = 11 * (i / 1024) / 19;
-        text += "\r" + title + std::string(static_cast<size_t>(dots), '.');
+        text += '\r';
+        text += title;
+        text.append(static_cast<size_t>(dots), '.');
         if (last)
             text += " done\n";
-        else
-            text += " " + std::to_string(static_cast<long long>(i) * 100 / count) + "%";
+        else {
+            text += ' ';
+            text += std::to_string(static_cast<long long>(i) * 100 / count);
+            text += '%';
+        }
     }
     return text;
 }

@@ -21,6 +21,11 @@ struct model_case {
     uint32_t address; // where the image's first word belongs
 };
 
+void PrintTo(const model_case& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 const uint32_t download_area = 0xFFFD0000;
 
 const model_case models[] = {
@@ -70,6 +75,11 @@ struct chip_case {
     const char* chip;
     const char* flash_info;
 };
+
+void PrintTo(const chip_case& c, std::ostream* out)
+{
+    *out << c.chip;
+}
 
 class EveryChip : public testing::TestWithParam<chip_case> {};
 
