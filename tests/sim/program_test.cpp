@@ -1,0 +1,206 @@
+// vexload-sim as a program: box options, faults seen through the tool's
+// messages, the flash file between runs, traces, the time limit and the summary.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/run_program.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string communication_failed =
+    "\nCommunication with box FAILED. Retry after enlarge time out value with -t option\n";
+const std::string target_failed = "Target test failed. If you need help, run \"flash help\"\n";
+
+// Built next to this test.
+std::string program()
+{
+    return (fs::read_symlink("/proc/self/exe").parent_path() / "vexload-sim").string();
+}
+
+std::string scratch(const std::string& stem)
+{
+    static int serial = 0;
+    return testing::TempDir() + "program-" + stem + "-" + std::to_string(getpid()) + "-" + std::to_string(serial++);
+}
+
+std::string slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string last_line(const std::string& text)
+{
+    const size_t end = text.size() - (text.empty() || text.back() != '\n' ? 0 : 1);
+    const size_t start = text.rfind('\n', end - 1);
+    return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1));
+}
+
+uint64_t summary_number(const std::string& err, const std::string& label)
+{
+    const size_t at = err.find(label + ": ");
+    return at == std::string::npos ? 0 : std::stoull(err.substr(at + label.size() + 2));
+}
+
+class Program : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!fs::exists(program()))
+            GTEST_SKIP() << "vexload-sim is not built next to the test";
+    }
+    program_result run(const std::vector<std::string>& args) { return run_program(program(), args); }
+};
+
+struct bad_option {
+    std::vector<std::string> args;
+    const char* said;
+};
+
+TEST_F(Program, BadBoxOptionsEndWithStatus2)
+{
+    const std::string wrong_size = scratch("short.flash");
+    std::ofstream(wrong_size) << "too short";
+    const bad_option cases[] = {
+        {{"--port-ns", "fast"}, "--port-ns"},
+        {{"--port-ns"}, "needs a value"},
+        {{"--chip", "AM29LV640"}, "unknown chip"},
+        {{"--chip-id", "C2,22C9,1"}, "--chip-id"},
+        {{"--chip-id", "C2,22C9,10000,1"}, "--chip-id"},
+        {{"--fault", "cable-yank"}, "unknown fault"},
+        {{"--fault", "cable-pull=x"}, "cable-pull"},
+        {{"--max-sim-seconds", "-1"}, "--max-sim-seconds"},
+        {{"--flash", wrong_size}, "bytes"},
+        {{"--vcd", "/nonexistent-dir/w.vcd"}, "VCD"},
+    };
+    for (const bad_option& c : cases) {
+        std::vector<std::string> args = c.args;
+        if (args.size() > 1)
+            args.insert(args.end(), {"-m", "zorvan50s"});
+        const program_result r = run(args);
+        EXPECT_EQ(r.status, 2) << c.args[0];
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "") << c.args[0];
+    }
+    EXPECT_EQ(slurp(wrong_size), "too short");
+    fs::remove(wrong_size);
+}
+
+TEST_F(Program, HelpNamesTheOptions)
+{
+    const program_result r = run({"--help"});
+    EXPECT_EQ(r.status, 0);
+    for (const char* option : {"--chip", "--chip-id", "--fault", "--flash", "--vcd", "--port-log", "--port-ns",
+             "--max-sim-seconds"})
+        EXPECT_NE(r.out.find(option), std::string::npos) << option;
+}
+
+TEST_F(Program, ToolWordsAfterTheBoxOptionsGoToTheTool)
+{
+    // No model: the tool's usage, no port traffic, no image.
+    const program_result bare = run({});
+    EXPECT_EQ(bare.status, 0);
+    EXPECT_EQ(bare.out.rfind("=====", 0), 0u) << bare.out;
+    EXPECT_EQ(last_line(bare.err), "image in flash: no");
+    EXPECT_EQ(summary_number(bare.err, "port accesses"), 0u);
+    // "--" ends the box options; a word after it that looks like one is the tool's.
+    const program_result after = run({"--port-ns", "10", "--", "--chip", "-h"});
+    EXPECT_EQ(after.status, 0);
+    EXPECT_EQ(after.out, bare.out);
+}
+
+struct fault_case {
+    std::vector<std::string> args;
+    std::string out;
+    int status;
+};
+
+TEST_F(Program, FaultsShowAsTheToolReportsThem)
+{
+    const fault_case cases[] = {
+        {{"--fault", "tdo-stuck-0"}, "Register test failed. Check cable connection.\n" + target_failed, 0},
+        {{"--fault", "tdo-stuck-1"}, communication_failed, 255},
+        {{"--fault", "never-halted"}, communication_failed, 255},
+        {{"--fault", "no-execute"}, "Register write/read test failed. Check cable connection.\n" + target_failed, 0},
+        {{"--fault", "bad-adder"}, "CPU test failed. Check Box and cable connection.\n" + target_failed, 0},
+        {{"--fault", "slow-target=3"}, communication_failed, 255},
+        // Cut after the link tests: the first exchange after it fails.
+        {{"--fault", "cable-pull=60000"}, "zorvan50s(PAL) board initialize\n" + communication_failed, 255},
+    };
+    for (const fault_case& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-m", "zorvan50s"});
+        const program_result r = run(args);
+        EXPECT_EQ(r.out, c.out) << c.args[1];
+        EXPECT_EQ(r.status, c.status) << c.args[1];
+        EXPECT_EQ(last_line(r.err), "image in flash: no") << c.args[1];
+    }
+}
+
+TEST_F(Program, FlashFileCarriesTheImageFromOneRunToTheNext)
+{
+    const std::string flash = scratch("run.flash");
+    const program_result first = run({"--flash", flash, "-m", "pellox-c"});
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_NE(first.out.find("Complete !\n"), std::string::npos);
+    EXPECT_EQ(last_line(first.err), "image in flash: yes");
+    ASSERT_EQ(fs::file_size(flash), 8u << 20);
+
+    // A slow target at -t 3 still programs; the image was there before and is there after.
+    const program_result second = run({"--flash", flash, "--fault", "slow-target=3", "-m", "pellox-c", "-t", "3", "-c", "1"});
+    EXPECT_EQ(second.status, 0) << second.err;
+    EXPECT_NE(second.out.find("Checking."), std::string::npos);
+    EXPECT_EQ(last_line(second.err), "image in flash: yes");
+
+    // Stopped in the middle of the download (the erase takes some 140 s): the
+    // file is saved whole, the image only in part.
+    const program_result stopped = run({"--flash", flash, "--max-sim-seconds", "200", "-m", "pellox-c"});
+    EXPECT_EQ(stopped.status, 124);
+    EXPECT_NE(stopped.err.find("stopped"), std::string::npos) << stopped.err;
+    EXPECT_EQ(last_line(stopped.err), "image in flash: no");
+    EXPECT_EQ(fs::file_size(flash), 8u << 20);
+    EXPECT_FALSE(fs::exists(flash + ".saving"));
+    fs::remove(flash);
+}
+
+TEST_F(Program, SummaryAndTracesAgree)
+{
+    const std::string log = scratch("port.log");
+    const std::string vcd = scratch("wave.vcd");
+    const program_result r =
+        run({"--port-log", log, "--vcd", vcd, "--port-ns", "500", "--fault", "tdo-stuck-0", "-m", "zorvan50s"});
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    const std::string lines = slurp(log);
+    const uint64_t accesses = summary_number(r.err, "port accesses");
+    EXPECT_EQ(static_cast<uint64_t>(std::count(lines.begin(), lines.end(), '\n')), accesses);
+    // Reset group low first, then the TAP reset with TMS high.
+    EXPECT_EQ(lines.rfind("w 10\nw 12\nw 12\nw 16\nw 16\nr f8\n", 0), 0u) << lines.substr(0, 80);
+    // Reset-and-halt and the register test: 64 clocks, two control words, the
+    // pattern written and read back (the read keeps the instruction).
+    EXPECT_EQ(summary_number(r.err, "TCK cycles"), 64u + 3 * 51 + 39);
+    EXPECT_EQ(summary_number(r.err, "exchanges"), 4u);
+    EXPECT_EQ(summary_number(r.err, "sleeps"), 2u);
+
+    const std::string wave = slurp(vcd);
+    EXPECT_NE(wave.find("$enddefinitions $end"), std::string::npos);
+    // The last change is stamped before the run's end: accesses at 500 ns plus 200 ms of sleeps.
+    const size_t last_stamp = wave.rfind('#');
+    ASSERT_NE(last_stamp, std::string::npos);
+    EXPECT_LE(std::stoull(wave.substr(last_stamp + 1)), accesses * 500 + 200'000'000);
+    EXPECT_NE(r.err.find("simulated time: 0.2"), std::string::npos) << r.err;
+    fs::remove(log);
+    fs::remove(vcd);
+}
+
+} // namespace
