@@ -2,5 +2,6 @@
 #pragma once
 
 // Erases every sector of sector_table. A sector that does not finish within
-// the chips' worst-case erase time ends the process with status -1.
+// twice the slowest supported chip's maximum sector erase time ends the
+// process with status -1.
 void flash_erase();

@@ -228,17 +228,4 @@ TEST_F(Verify, AnErasedImageWordMustReadErased)
     EXPECT_EQ(result, -1);
 }
 
-TEST_F(Verify, TheLongImageIsReadWhereItWasWritten)
-{
-    test_image_set(6, std::vector<uint16_t>(0x20000, 0xFFFF));
-    recorder_default_reply = 0xFFFF;
-    int result = -1;
-    capture_stdout([&] { result = flash_verify(6); });
-    EXPECT_EQ(result, 0);
-    const cycles done = recorded_cycles();
-    ASSERT_EQ(done.size(), 1u + 0x20000u);
-    EXPECT_EQ(done[1], read16(0xFFFC0000, 0));
-    EXPECT_EQ(done.back(), read16(0xFFFFFFFE, 0));
-}
-
 } // namespace

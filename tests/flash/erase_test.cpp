@@ -76,19 +76,6 @@ TEST_F(Erase, NoSectorsStillResetsTheChip)
     }
 }
 
-TEST_F(Erase, OneHundredThirtyFiveSectorsGiveOneHundredThirtyFiveDots)
-{
-    recorder_read_replies = {0x0001, 0x227E, 0x2210, 0x2200};
-    capture_stdout([] { ASSERT_EQ(flash_identify(), 0); });
-    recorder_reset();
-    recorder_default_reply = 0xFFFF;
-    EXPECT_EQ(capture_stdout(flash_erase), "Erase flash(all)" + std::string(135, '.') + " done\n");
-    const cycles done = recorded_cycles();
-    ASSERT_EQ(done.size(), 1u + 135u * 7u);
-    for (int k = 0; k < 135; ++k)
-        EXPECT_EQ(done[1 + 7 * k + 5], write16(sector_table[k], 0x30)) << "sector " << k;
-}
-
 // 30 pauses after the first read: the last read allowed may still find it erased.
 TEST_F(Erase, ASectorFinishingOnTheLastAllowedReadIsAccepted)
 {

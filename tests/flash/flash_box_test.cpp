@@ -98,7 +98,6 @@ TEST_F(FlashBox, UnknownCodesAndAMissingChipAreRefused)
     const id_case cases[] = {
         {0x0001, 0x227E, 0x2210, 0x2201,
          "Flash info. : SPANSION Unknown\nFlash recognize failed. Retry(0x1, 0x227e)\n"},
-        {0x00C2, 0x227E, 0x2210, 0x2200, "Flash info. : MX IC Unknown\nFlash recognize failed. Retry(0xc2, 0x227e)\n"},
         {0x0089, 0x227E, 0x2210, 0x2200,
          "Flash info. : Unknown Unknown\nFlash recognize failed. Retry(0x89, 0x227e)\n"},
     };

@@ -134,15 +134,4 @@ TEST_F(FlashSteps, SectorTablesCoverTheFlashWithoutGaps)
     }
 }
 
-TEST_F(FlashSteps, IdentifyUsesTheBoardsFlashBase)
-{
-    flash_base = 0xFF000000;
-    image_offset = 0x10000;
-    recorder_read_replies = {0x0001, 0x227E, 0x2210, 0x2200};
-    capture_stdout([] { EXPECT_EQ(flash_identify(), 0); });
-    EXPECT_EQ(download_address, 0xFF010000u);
-    EXPECT_EQ(sector_table[8], 0xFF010000u);
-    EXPECT_EQ(recorded_cycles().at(1), write16(0xFF00AAAA, 0xAA));
-}
-
 } // namespace
