@@ -91,12 +91,16 @@ uint8_t library_read()
             return result;
         }
     }
+    // The library's own functions, if they can reach the port: a library
+    // whose driver is missing refuses this first access too.
     if (library_ports_ready()) {
-        route = port_route::library;
-        if (!write)
-            return library_read();
-        library_write(value);
-        return 0;
+        uint32_t status = 0;
+        const bool done = write ? port_io.SetPortVal(port_data_address, value, 1)
+                                : port_io.GetPortVal(port_status_address, &status, 1);
+        if (done) {
+            route = port_route::library;
+            return static_cast<uint8_t>(status);
+        }
     }
     std::printf("Cannot access I/O port 0x%X: install WinIo.dll and its driver beside vexload.exe "
                 "and run vexload as administrator.\n",

@@ -91,6 +91,10 @@ TEST(WindowsPlatform, RefusedPortsWithoutTheLibraryEndTheRun)
         {"never loaded", "complete", {"w", "10"}, no_access_378, 255},
         {"incomplete library", "no_set_phys_long", {"load", "w", "10"},
             "WinIo released\nload 0\n" + no_access_378, 255},
+        {"library without its driver, write first", "ports_refused", {"load", "w", "10", "w", "12", "journal"},
+            "load 1\n" + no_access_378 + "WinIo released\n", 255},
+        {"library without its driver, read first", "ports_refused", {"load", "r", "journal"},
+            "load 1\n" + no_access_379 + "WinIo released\n", 255},
     });
 }
 

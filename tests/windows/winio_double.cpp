@@ -2,7 +2,7 @@
 // with their signatures, a journal of the calls, and a status register that
 // echoes TDI inverted on bit 7, as a cable with TDI looped back to TDO would.
 // Built once per behaviour: complete, without SetPhysLong, InitializeWinIo
-// reporting failure.
+// reporting failure, port functions refusing every access (no driver).
 #include <windows.h>
 
 #include <cstdint>
@@ -14,6 +14,12 @@ namespace {
 char journal[8192];
 size_t journal_length = 0;
 uint8_t data_register = 0;
+
+#if defined(WINIO_DOUBLE_PORTS_REFUSED)
+constexpr bool ports_reachable = false;
+#else
+constexpr bool ports_reachable = true;
+#endif
 
 void note(const char* format, unsigned a = 0, unsigned b = 0, unsigned c = 0)
 {
@@ -53,7 +59,7 @@ WINIO_EXPORT bool __stdcall GetPortVal(uint16_t port, uint32_t* value, uint8_t s
 {
     note("GetPortVal %X %u\n", port, size);
     *value = (data_register & 0x08) != 0 ? 0x00 : 0x80;
-    return true;
+    return ports_reachable;
 }
 
 WINIO_EXPORT bool __stdcall SetPortVal(uint16_t port, uint32_t value, uint8_t size)
@@ -61,7 +67,7 @@ WINIO_EXPORT bool __stdcall SetPortVal(uint16_t port, uint32_t value, uint8_t si
     note("SetPortVal %X %02X %u\n", port, value, size);
     if (port == 0x378)
         data_register = static_cast<uint8_t>(value);
-    return true;
+    return ports_reachable;
 }
 
 WINIO_EXPORT uint8_t* __stdcall MapPhysToLin(uint8_t*, uint32_t, void**)
