@@ -1,4 +1,5 @@
 // vexload-sim: vexload's run sequence against the virtual box.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -12,6 +13,7 @@
 #include "sim/program/box_options.h"
 #include "sim/program/flash_file.h"
 #include "sim/program/summary.h"
+#include "sim/serve.h"
 
 namespace {
 
@@ -20,6 +22,12 @@ constexpr int status_not_saved = 3;
 constexpr int status_time_limit = 124;
 
 box_options options;
+sim::serve_control serving;
+
+extern "C" void stop_serving(int)
+{
+    serving.stop.store(true);
+}
 
 [[noreturn]] void refuse(const std::string& message)
 {
@@ -85,6 +93,12 @@ int main(int argc, char* argv[])
         return 0;
     }
     set_up_box();
+
+    if (options.serve_port >= 0) {
+        std::signal(SIGINT, stop_serving);
+        std::signal(SIGTERM, stop_serving);
+        finish(sim::serve_remote_bitbang(options.serve_port, serving));
+    }
 
     if (options.time_limit_given)
         sim::box_set_time_limit(options.time_limit_ns, time_limit_passed);
