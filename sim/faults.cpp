@@ -45,10 +45,10 @@ std::string known_names()
 
 } // namespace
 
-bool fault_apply(const std::string& spec, std::string& error)
+bool fault_apply(const std::string& text, std::string& error)
 {
-    const size_t equals = spec.find('=');
-    const std::string name = spec.substr(0, equals);
+    const size_t equals = text.find('=');
+    const std::string name = text.substr(0, equals);
     for (const fault_name& f : fault_names) {
         if (name != f.name)
             continue;
@@ -69,8 +69,8 @@ bool fault_apply(const std::string& spec, std::string& error)
             error = "fault " + name + " needs a number: " + name + "=N";
             return false;
         }
-        const char* first = spec.data() + equals + 1;
-        const char* last = spec.data() + spec.size();
+        const char* first = text.data() + equals + 1;
+        const char* last = text.data() + text.size();
         int64_t value = 0;
         const auto [end, code] = std::from_chars(first, last, value);
         if (first == last || code != std::errc() || end != last || value < 0) {

@@ -27,6 +27,6 @@ struct fault_set {
 extern fault_set faults;
 
 // Applies one "NAME" or "NAME=N"; false (with a reason in error) for an unknown name or bad number.
-bool fault_apply(const std::string& spec, std::string& error);
+bool fault_apply(const std::string& text, std::string& error);
 
 } // namespace sim
