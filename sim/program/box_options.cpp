@@ -62,7 +62,7 @@ bool parse_chip_id(const std::string& text, uint16_t (&id)[4])
 
 // The options that take a value, by name.
 const char* const valued[] = {"--chip", "--chip-id", "--fault", "--flash", "--vcd", "--port-log", "--port-ns",
-    "--max-sim-seconds", "--serve"};
+    "--max-sim-seconds", "--serve", "--winio"};
 
 bool takes_value(const std::string& name)
 {
@@ -103,6 +103,12 @@ bool apply(box_options& o, const std::string& name, const std::string& value, st
             return false;
         }
         o.time_limit_given = true;
+    } else if (name == "--winio") {
+        if (value != "present" && value != "absent" && value != "incomplete" && value != "init-fails") {
+            error = "--winio wants present, absent, incomplete or init-fails, not '" + value + "'";
+            return false;
+        }
+        o.winio = value;
     } else if (name == "--serve") {
         uint64_t port = 0;
         if (!parse_unsigned(value, port) || port > 65535) {
@@ -174,6 +180,8 @@ void print_box_help()
         "  --port-log FILE         one line per port access: \"w XX\" or \"r XX\"\n"
         "  --port-ns N             cost of one port access in ns (default 1000)\n"
         "  --max-sim-seconds N     stop once simulated time passes N seconds\n"
+        "  --winio MODE            the PC's WinIo.dll: present (default), absent,\n"
+        "                          incomplete (no SetPhysLong), init-fails\n"
         "  --serve PORT            no run: serve the box on 127.0.0.1:PORT to a JTAG\n"
         "                          client speaking remote_bitbang, one at a time,\n"
         "                          until interrupted (0: any free port)\n"

@@ -17,6 +17,7 @@ struct box_options {
     uint64_t port_ns = 1000;
     bool time_limit_given = false;
     uint64_t time_limit_ns = 0;
+    std::string winio = "present";    // the PC's port-I/O library: present, absent, incomplete, init-fails
     int serve_port = -1;               // --serve: remote_bitbang on 127.0.0.1
     bool help = false;
     int tool_arguments = 1;            // index of the first word for the tool

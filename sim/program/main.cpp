@@ -13,6 +13,7 @@
 #include "sim/program/box_options.h"
 #include "sim/program/flash_file.h"
 #include "sim/program/summary.h"
+#include "sim/seam/winio_box.h"
 #include "sim/serve.h"
 
 namespace {
@@ -66,6 +67,7 @@ void set_up_box()
     for (const std::string& fault : options.faults)
         if (!sim::fault_apply(fault, error))
             refuse(error);
+    winio_presence_from(options.winio.c_str(), box_winio);
     sim::box_set_port_ns(options.port_ns);
     sim::box_power_on();
     if (!options.chip.empty() && !sim::flash_select_chip(options.chip))
