@@ -28,6 +28,9 @@ void beside_program(const char* file_name, char (&path)[MAX_PATH])
 
 module_handle module_load(const char* file_name)
 {
+    // A bare file name only: a path would escape the folders below.
+    if (file_name == nullptr || file_name[0] == '\0' || std::strpbrk(file_name, "\\/:") != nullptr)
+        return nullptr;
     // The program's own folder and the system folder only: a library of the
     // same name in the current directory must never be picked up.
     HMODULE module = LoadLibraryExA(file_name, nullptr,

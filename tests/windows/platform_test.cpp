@@ -59,11 +59,26 @@ TEST(WindowsPlatform, LoadsTheLibraryBesideTheProgram)
     });
 }
 
-TEST(WindowsPlatform, NeverLoadsTheLibraryFromTheCurrentDirectory)
+TEST(WindowsPlatform, LoadsByBareFileNameFromTheProgramFolderOnly)
 {
+    const std::string library = cases_dir + "/complete/WinIo.dll";
+    std::string windows_library = library;
+    for (char& c : windows_library)
+        if (c == '/')
+            c = '\\';
     run_cases({
         {"library only in the current directory", "absent",
             {"cd", cases_dir + "/complete", "load", "journal"}, "load 0\njournal none\n", 0},
+        {"bare name beside the program", "complete", {"module", "WinIo.dll"},
+            "module 1\nWinIo still loaded at process end\n", 0},
+        {"bare name from the system folder", "absent", {"module", "kernel32.dll"}, "module 1\n", 0},
+        {"a path with slashes", "absent", {"module", library}, "module 0\n", 0},
+        {"a path with backslashes", "absent", {"module", windows_library}, "module 0\n", 0},
+        {"relative to the current directory", "absent", {"cd", cases_dir, "module", ".\\complete\\WinIo.dll"},
+            "module 0\n", 0},
+        {"a drive-relative name", "absent", {"cd", cases_dir + "/complete", "module", "Z:WinIo.dll"},
+            "module 0\n", 0},
+        {"empty name", "absent", {"module", ""}, "module 0\n", 0},
     });
 }
 

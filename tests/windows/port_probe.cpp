@@ -1,6 +1,7 @@
 // Drives the Windows platform layer and the port-I/O binding, one command
 // word at a time, printing what each gives back:
 //   load         port_io.load()             -> "load 0|1"
+//   module NAME  module_load(NAME)          -> "module 0|1"
 //   w HEX        port_write
 //   r            port_read                  -> "r HH"
 //   journal      the stand-in library's log -> "journal none" or its lines
@@ -25,6 +26,9 @@ int main(int argc, char* argv[])
         const char* next = i + 1 < argc ? argv[i + 1] : "";
         if (std::strcmp(word, "load") == 0) {
             std::printf("load %d\n", port_io.load() ? 1 : 0);
+        } else if (std::strcmp(word, "module") == 0) {
+            std::printf("module %d\n", module_load(next) != nullptr ? 1 : 0);
+            ++i;
         } else if (std::strcmp(word, "w") == 0) {
             port_write(static_cast<uint8_t>(std::strtoul(next, nullptr, 16)));
             ++i;
