@@ -7,6 +7,7 @@
 #include "sim/clock.h"
 #include "sim/core.h"
 #include "sim/debug_unit.h"
+#include "sim/events.h"
 #include "sim/faults.h"
 #include "sim/tap.h"
 #include "sim/trace.h"
@@ -140,6 +141,7 @@ uint8_t slow_target_view(uint8_t data)
 void box_power_on()
 {
     clock_reset();
+    milestones_clear();
     cable_power_on();
     tap_power_on();
     debug_power_on(cable_reset_asserted(cable.data));

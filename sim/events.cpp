@@ -1,14 +1,18 @@
 #include "sim/events.h"
 
+#include "sim/clock.h"
+
 namespace sim {
 
 namespace detail {
 bool events_on = false;
-}
+bool milestone_seen[milestone_count] = {};
+} // namespace detail
 
 namespace {
 std::vector<event> log;
-}
+uint64_t milestone_ns[milestone_count] = {};
+} // namespace
 
 void events_record(bool on)
 {
@@ -33,6 +37,28 @@ void events_clear()
 void detail::events_push(event_kind kind, uint32_t number, uint32_t value, uint8_t width)
 {
     log.push_back(event{kind, width, number, value});
+}
+
+void detail::milestone_mark(milestone m)
+{
+    const auto i = static_cast<unsigned>(m);
+    milestone_seen[i] = true;
+    milestone_ns[i] = now_ns();
+}
+
+bool milestone_time(milestone m, uint64_t& ns)
+{
+    const auto i = static_cast<unsigned>(m);
+    ns = milestone_ns[i];
+    return detail::milestone_seen[i];
+}
+
+void milestones_clear()
+{
+    for (unsigned i = 0; i < milestone_count; ++i) {
+        detail::milestone_seen[i] = false;
+        milestone_ns[i] = 0;
+    }
 }
 
 } // namespace sim

@@ -40,6 +40,7 @@
 #include <memory>
 
 #include "sim/clock.h"
+#include "sim/events.h"
 #include "sim/faults.h"
 #include "sim/flash_chips.h"
 
@@ -127,6 +128,8 @@ void enter_read()
 {
     chip.m = mode::read;
     chip.in_bypass = false;
+    if (chip.programs != 0)
+        milestone_note(milestone::read_after_program);
     if (chip.weak_ready) {
         words()[chip.weak_word] ^= weak_bit;
         chip.weak_ready = false;
@@ -163,6 +166,8 @@ void start_program(uint32_t w, uint16_t data)
     uint16_t& cell = words()[w];
     const uint64_t index = chip.programs++;
     const uint64_t now = now_ns();
+    milestone_note(milestone::first_program);
+    milestone_rearm(milestone::read_after_program);
     const bool fail = fault_hits(faults.program_fail, index);
     chip.m = mode::programming;
     chip.program_word = w;
@@ -195,6 +200,7 @@ void start_erase(uint64_t t0)
 
 void open_erase_window(uint32_t w)
 {
+    milestone_note(milestone::first_erase_command);
     std::fill(std::begin(chip.erase_sector), std::end(chip.erase_sector), false);
     chip.erase_sector[flash_sector_of(chip.chip.top_boot, w)] = true;
     chip.erase_count = 1;
@@ -217,6 +223,7 @@ void add_erase_sector(uint32_t w)
 
 void start_chip_erase()
 {
+    milestone_note(milestone::first_erase_command);
     std::fill(std::begin(chip.erase_sector), std::end(chip.erase_sector), true);
     chip.erase_count = flash_sector_count;
     start_erase(now_ns());
@@ -341,6 +348,7 @@ uint64_t flash_programs_started()
 
 uint16_t flash_bus_read(uint32_t address)
 {
+    milestone_note(milestone::first_flash_access);
     if (faults.no_chip)
         return 0xFFFF;
     ensure_chip();
@@ -367,6 +375,7 @@ uint16_t flash_bus_read(uint32_t address)
 
 void flash_bus_write(uint32_t address, uint16_t value)
 {
+    milestone_note(milestone::first_flash_access);
     if (faults.no_chip)
         return;
     ensure_chip();

@@ -4,6 +4,7 @@
 
 #include "sim/box.h"
 #include "sim/clock.h"
+#include "sim/events.h"
 #include "sim/program/image_check.h"
 
 namespace {
@@ -18,7 +19,49 @@ unsigned long long ull(uint64_t value)
     return static_cast<unsigned long long>(value);
 }
 
+// A step and the bus activity that starts it; the link tests start at power-on.
+struct phase_start {
+    const char* name;
+    bool at_power_on;
+    sim::milestone mark;
+};
+
+constexpr phase_start phase_starts[run_phase_count] = {
+    {"link tests", true, sim::milestone::first_dcr_write},
+    {"board script", false, sim::milestone::first_dcr_write},
+    {"identify", false, sim::milestone::first_flash_access},
+    {"erase", false, sim::milestone::first_erase_command},
+    {"download", false, sim::milestone::first_program},
+    {"verify", false, sim::milestone::read_after_program},
+};
+
 } // namespace
+
+void run_phases(run_phase (&phases)[run_phase_count])
+{
+    const uint64_t end = sim::now_ns();
+    bool seen[run_phase_count];
+    uint64_t start[run_phase_count];
+    for (int i = 0; i < run_phase_count; ++i) {
+        seen[i] = phase_starts[i].at_power_on;
+        start[i] = 0;
+        if (!seen[i])
+            seen[i] = sim::milestone_time(phase_starts[i].mark, start[i]);
+    }
+    for (int i = 0; i < run_phase_count; ++i) {
+        uint64_t stop = end;
+        for (int j = i + 1; j < run_phase_count; ++j)
+            if (seen[j]) {
+                stop = start[j];
+                break;
+            }
+        phases[i].name = phase_starts[i].name;
+        phases[i].reached = seen[i];
+        // Marks out of their usual order (a step skipped and come back to)
+        // give that step no time rather than a wrapped one.
+        phases[i].ns = seen[i] && stop > start[i] ? stop - start[i] : 0;
+    }
+}
 
 void print_summary()
 {
@@ -29,5 +72,13 @@ void print_summary()
     std::fprintf(stderr, "TCK cycles: %llu\n", ull(s.tck_cycles));
     std::fprintf(stderr, "exchanges: %llu\n", ull(s.exchanges));
     std::fprintf(stderr, "sleeps: %llu (%.3f s)\n", ull(s.sleeps), static_cast<double>(s.sleep_ms) / 1e3);
+    run_phase phases[run_phase_count];
+    run_phases(phases);
+    for (const run_phase& p : phases) {
+        if (p.reached)
+            std::fprintf(stderr, "phase %s: %.6f s\n", p.name, seconds(p.ns));
+        else
+            std::fprintf(stderr, "phase %s: not reached\n", p.name);
+    }
     std::fprintf(stderr, "image in flash: %s\n", image_in_flash() ? "yes" : "no");
 }

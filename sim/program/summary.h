@@ -1,6 +1,21 @@
 // What vexload-sim tells on standard error when a run ends.
 #pragma once
 
-// Simulated time, port accesses, TCK cycles, exchanges, sleeps, and last
-// "image in flash: yes" or "image in flash: no".
+#include <cstdint>
+
+// Simulated time, port accesses, TCK cycles, exchanges, sleeps, the time of
+// each step of the run, and last "image in flash: yes" or "image in flash: no".
 void print_summary();
+
+// The steps of a programming run as the box's bus shows them.
+constexpr int run_phase_count = 6;
+
+struct run_phase {
+    const char* name;
+    bool reached;
+    uint64_t ns; // simulated time spent in the step
+};
+
+// Each step lasts from its mark to the next mark seen (or to now); a step
+// whose mark was never seen was not reached.
+void run_phases(run_phase (&phases)[run_phase_count]);
