@@ -1,0 +1,103 @@
+# Installation and packages.
+#
+# Linux: bin/vexload and bin/vexload-sim, the port-I/O library as
+# lib/vexload/WinIo.dll (vexload looks for it beside itself, then in
+# ../lib/vexload), manual pages in share/man/man1, and in share/doc/vexload
+# the README and the list of bootloader images the build carries. CPack makes
+# a Debian package of that tree, installed under /usr.
+#
+# Windows: vexload.exe, vexload-sim.exe and the note on WinIo.dll and its
+# driver side by side at the top of a zip, as a technician unpacks it.
+
+set(vexload_doc_dir share/doc/vexload)
+
+# The images embedded in this build, by name, length and SHA-256, and whether
+# they are the build's placeholders or came from VEXLOAD_IMAGE_DIR.
+set(vexload_image_manifest ${PROJECT_BINARY_DIR}/images.txt)
+add_custom_command(
+  OUTPUT ${vexload_image_manifest}
+  COMMAND ${CMAKE_COMMAND}
+    -D image_dir=${PROJECT_BINARY_DIR}/images
+    -D source_dir=${VEXLOAD_IMAGE_DIR}
+    -D version=${PROJECT_VERSION}
+    -D output=${vexload_image_manifest}
+    -P ${CMAKE_CURRENT_LIST_DIR}/image_manifest.cmake
+  DEPENDS vexload $<TARGET_FILE:vexload> ${CMAKE_CURRENT_LIST_DIR}/image_manifest.cmake
+  COMMENT "Listing the embedded bootloader images"
+  VERBATIM)
+add_custom_target(vexload_image_manifest ALL DEPENDS ${vexload_image_manifest})
+
+if(WIN32)
+  install(TARGETS vexload RUNTIME DESTINATION .)
+  if(TARGET vexload-sim)
+    install(TARGETS vexload-sim RUNTIME DESTINATION .)
+  endif()
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows/README-WinIo.txt DESTINATION .)
+  install(FILES ${vexload_image_manifest} DESTINATION .)
+else()
+  install(TARGETS vexload RUNTIME DESTINATION bin)
+  if(TARGET vexload-sim)
+    install(TARGETS vexload-sim RUNTIME DESTINATION bin)
+  endif()
+  # A MODULE library: installed as LIBRARY, under the name the tool loads.
+  install(TARGETS vexload_winio LIBRARY DESTINATION lib/vexload)
+
+  # Manual pages, compressed as Debian installs them where gzip is at hand.
+  set(vexload_man_pages vexload.1 vexload-sim.1)
+  find_program(VEXLOAD_GZIP gzip)
+  set(vexload_man_files "")
+  foreach(page IN LISTS vexload_man_pages)
+    set(source ${PROJECT_SOURCE_DIR}/man/${page})
+    if(VEXLOAD_GZIP)
+      set(compressed ${PROJECT_BINARY_DIR}/man/${page}.gz)
+      add_custom_command(
+        OUTPUT ${compressed}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+        COMMAND ${VEXLOAD_GZIP} -9nc ${source} > ${compressed}
+        DEPENDS ${source}
+        COMMENT "Compressing ${page}")
+      list(APPEND vexload_man_files ${compressed})
+    else()
+      list(APPEND vexload_man_files ${source})
+    endif()
+  endforeach()
+  add_custom_target(vexload_man_pages ALL DEPENDS ${vexload_man_files})
+  install(FILES ${vexload_man_files} DESTINATION share/man/man1)
+
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${vexload_image_manifest} DESTINATION ${vexload_doc_dir})
+endif()
+
+set(CPACK_PACKAGE_NAME vexload)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "vexload maintainers")
+set(CPACK_PACKAGE_CONTACT "vexload maintainers <support@vexload.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+  "Bootloader downloader for PowerPC boxes over a parallel-port JTAG cable")
+set(CPACK_PACKAGE_DESCRIPTION
+  "vexload writes the bootloader into the boot flash of an embedded PowerPC box
+through the core's JTAG debug port, with the JTAG cable bit-banged on the PC's
+parallel port (0x378/0x379). vexload-sim runs the same tool against a virtual
+box (cable, TAP, halted core, bus and NOR flash) for dry runs and training.")
+set(CPACK_STRIP_FILES ON)
+
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME vexload-${PROJECT_VERSION}-win32)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+else()
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "vexload maintainers <support@vexload.invalid>")
+  set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  # Dependencies from the binaries themselves where dpkg-shlibdeps is at hand.
+  find_program(VEXLOAD_DPKG_SHLIBDEPS dpkg-shlibdeps)
+  if(VEXLOAD_DPKG_SHLIBDEPS)
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  else()
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)")
+  endif()
+endif()
+
+include(CPack)
