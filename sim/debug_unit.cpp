@@ -43,6 +43,20 @@ void execute(uint32_t word)
         debug_unit.failed = true;
 }
 
+bool fault_hits(int64_t fault, uint64_t index)
+{
+    return fault >= 0 && static_cast<uint64_t>(fault) == index;
+}
+
+// A brown-out or a watchdog: the whole box restarts and the core runs from flash.
+void box_resets_itself()
+{
+    core_power_on();
+    debug_unit.control = 0;
+    debug_unit.failed = false;
+    debug_unit.mode = debug_unit.reset_asserted ? core_mode::held_in_reset : core_mode::running;
+}
+
 } // namespace
 
 void debug_power_on(bool reset_asserted)
@@ -54,6 +68,10 @@ void debug_power_on(bool reset_asserted)
 
 uint64_t debug_capture()
 {
+    if (!debug_unit.status_error_shown && fault_hits(faults.status_error, debug_unit.exchanges)) {
+        debug_unit.failed = true;
+        debug_unit.status_error_shown = true;
+    }
     const uint64_t scan = core_ddr() | (static_cast<uint64_t>(debug_unit.failed) << 32);
     debug_unit.failed = false;
     return scan;
@@ -61,11 +79,15 @@ uint64_t debug_capture()
 
 void debug_update(tap_register reg, uint8_t instruction, uint64_t scan, uint64_t captured)
 {
-    ++debug_unit.exchanges;
+    const uint64_t index = debug_unit.exchanges++;
     const uint32_t data = static_cast<uint32_t>(scan);
     const bool final_bit = ((scan >> 32) & 1) != 0;
     if (trace_exchanges_on)
         trace_exchange({instruction, data, static_cast<uint32_t>(captured), final_bit, ((captured >> 32) & 1) != 0});
+    if (fault_hits(faults.box_reset, index)) {
+        box_resets_itself();
+        return;
+    }
     if (!final_bit)
         return;
     switch (reg) {

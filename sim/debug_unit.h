@@ -17,6 +17,15 @@
 // core is not stopped, or one the core cannot carry out) sets it; the next
 // Capture-DR of a debug instruction loads it into bit 32 of the scan and
 // clears it. So the exchange after the failed one reports the failure.
+//
+// Faults (exchanges counted from 0 at their Update-DR, since power-on):
+// - status-error=N: the capture of exchange N carries a set status bit, once,
+//   as if the operation before it had failed; the box is otherwise unharmed.
+// - box-reset=N: the box resets itself at the Update-DR of exchange N, which
+//   is lost: core, bus and the flash chip's state machine reset (the array
+//   keeps what was written, an embedded operation stops), the control word
+//   cleared, and the core runs its own code, so the next instruction fed to
+//   it fails.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +50,7 @@ struct debug_unit_state {
     bool reset_asserted = true;
     core_mode mode = core_mode::held_in_reset;
     uint64_t exchanges = 0;    // Update-DR of a debug instruction
+    bool status_error_shown = false;
 };
 
 extern debug_unit_state debug_unit;

@@ -23,6 +23,8 @@ constexpr fault_name fault_names[] = {
     {"no-execute", &fault_set::no_execute, nullptr},
     {"bad-adder", &fault_set::bad_adder, nullptr},
     {"never-halted", &fault_set::never_halted, nullptr},
+    {"status-error", nullptr, &fault_set::status_error},
+    {"box-reset", nullptr, &fault_set::box_reset},
     {"no-chip", &fault_set::no_chip, nullptr},
     {"erase-stuck", nullptr, &fault_set::erase_stuck},
     {"program-fail", nullptr, &fault_set::program_fail},

@@ -16,6 +16,10 @@ struct fault_set {
     bool no_execute = false;  // the debug data register works, the core executes nothing
     bool bad_adder = false;   // the core's add gives a wrong sum
     bool never_halted = false; // the control word does not halt the core
+    int64_t status_error = -1; // exchange N (from 0) reports a failed operation (the status bit) once
+    int64_t box_reset = -1;    // the box resets itself at exchange N (brown-out, watchdog): core, bus and
+                               // flash state machine reset, the debug unit's control word lost, the core
+                               // runs its own code; exchange N itself is lost
     // flash
     bool no_chip = false;          // the bus reads 0xFFFF in the flash window
     int64_t erase_stuck = -1;      // sector K never finishes erasing

@@ -1,0 +1,488 @@
+// Every named fault of the virtual box, alone and in sensible combinations,
+// through the whole program: standard output byte for byte, exit status, and
+// the flash the run leaves behind in a flash file that was filled beforehand.
+//
+// Points inside a run are named by debug exchange, counted from 0 as the box
+// sees them: the halt takes 2, the link tests 17 (2..18), the board script 338
+// (19..356), identification 60 (357..416), the erase a reset (5) and 40 per
+// sector (a 30-exchange command, one busy and one finished completion read of
+// 5), the download a reset and the bypass command (20) and 10 per programmed
+// word (a 5-exchange store, one poll read of 5), the read-back a reset (5) and
+// 5 per word. A cable pull is placed by port access: at 100 accesses before
+// the status clock of the exchange that a status-error run stops at.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/box_files.h"
+#include "tests/e2e/expected_output.h"
+#include "tests/support/run_program.h"
+
+namespace {
+
+// --- the pieces of the tool's output ----------------------------------------
+
+const std::string board = "zorvan50s(PAL) board initialize\n";
+const std::string info = "Flash info. : MX IC MX29LV640MT\n";
+const std::string erase_head = "Erase flash(all)";
+const std::string communication_failed =
+    "\nCommunication with box FAILED. Retry after enlarge time out value with -t option\n";
+const std::string program_failed = "failed.\nRetry after reboot Box.\n";
+const std::string target_failed = "Target test failed. If you need help, run \"flash help\"\n";
+const std::string register_failed = "Register test failed. Check cable connection.\n";
+const std::string write_read_failed = "Register write/read test failed. Check cable connection.\n";
+const std::string cpu_failed = "CPU test failed. Check Box and cable connection.\n";
+const std::string complete = "Complete !\n";
+const std::string verify_failed = "Programming failed !\n";
+
+constexpr int image_words = 0x18000;
+constexpr uint32_t download_area = 0xFFFD0000;
+constexpr size_t area_first_word = (download_area - flash_window) / 2;
+
+// Exchange numbers of the run's steps (see the head of the file).
+constexpr int64_t first_link_test = 2;
+constexpr int64_t first_board_step = 19;
+constexpr int64_t first_identify = 357;
+constexpr int64_t first_sector = 422;
+constexpr int64_t per_sector = 40;
+constexpr int64_t first_store = 5842;
+constexpr int64_t per_word = 10;
+
+// The progress text up to and including the line drawn for word last.
+std::string progress_to(const std::string& title, int count, int last)
+{
+    const std::string whole = expected::progress(title, count);
+    // Lines start with "\r"; keep those drawn for words 0..last.
+    std::string text;
+    int line_word = 0;
+    size_t at = 0;
+    while (at < whole.size()) {
+        const size_t next = whole.find('\r', at + 1);
+        const std::string line = whole.substr(at, next == std::string::npos ? std::string::npos : next - at);
+        if (line_word > last)
+            break;
+        text += line;
+        line_word = line_word + 1024 > count - 1 ? count - 1 : line_word + 1024;
+        at = next == std::string::npos ? whole.size() : next;
+    }
+    return text;
+}
+
+std::string erase_dots(int sectors)
+{
+    return erase_head + std::string(static_cast<size_t>(sectors), '.');
+}
+
+std::string recognize_failed(const std::string& vendor_and_name, unsigned manufacturer, unsigned device)
+{
+    char line[80];
+    std::snprintf(line, sizeof line, "Flash recognize failed. Retry(0x%x, 0x%x)\n", manufacturer, device);
+    return board + "Flash info. : " + vendor_and_name + "\n" + line;
+}
+
+// --- the flash before and after ----------------------------------------------
+
+// What the flash file holds before every run: no word erased.
+uint16_t prefilled_word(size_t w)
+{
+    return static_cast<uint16_t>((w * 40503u >> 3) & 0x7FFF);
+}
+
+// Word range of sector s of the top-boot chip (127 of 64 KiB, then 8 of 8 KiB).
+std::pair<size_t, size_t> sector_words(int s)
+{
+    if (s < 127)
+        return {static_cast<size_t>(s) * 0x8000, 0x8000};
+    return {0x3F8000 + static_cast<size_t>(s - 127) * 0x1000, 0x1000};
+}
+
+struct context {
+    std::vector<uint16_t> image = read_words(std::string(VEXLOAD_IMAGE_DIR) + "/zorvan50s-pal.bin");
+    std::vector<int> programmed; // image index of each word the download programs
+    std::vector<uint16_t> prefilled;
+
+    context()
+    {
+        for (size_t i = 0; i < image.size(); ++i)
+            if (image[i] != 0xFFFF)
+                programmed.push_back(static_cast<int>(i));
+        prefilled.resize(flash_words);
+        for (size_t w = 0; w < flash_words; ++w)
+            prefilled[w] = prefilled_word(w);
+    }
+
+    int middle() const { return static_cast<int>(programmed.size() / 2); }
+
+    // Image index of the I-th programmed word.
+    int index_of(int programmed_word) const { return programmed.at(static_cast<size_t>(programmed_word)); }
+
+    int64_t erase_exchange(int sector, int step) const { return first_sector + per_sector * sector + step; }
+    int64_t store_exchange(int programmed_word, int step) const
+    {
+        return first_store + per_word * programmed_word + step;
+    }
+    int64_t check_exchange(int word, int step) const
+    {
+        return first_store + per_word * static_cast<int64_t>(programmed.size()) + 5 + 5 * word + step;
+    }
+
+    // Sectors before `erased` erased, the stuck one pre-programmed to 0, the rest as before.
+    std::vector<uint16_t> erase_stopped(int erased, int stuck = -1) const
+    {
+        std::vector<uint16_t> f = prefilled;
+        for (int s = 0; s < erased; ++s) {
+            const auto [first, count] = sector_words(s);
+            std::fill_n(f.begin() + static_cast<std::ptrdiff_t>(first), count, uint16_t{0xFFFF});
+        }
+        if (stuck >= 0) {
+            const auto [first, count] = sector_words(stuck);
+            std::fill_n(f.begin() + static_cast<std::ptrdiff_t>(first), count, uint16_t{0});
+        }
+        return f;
+    }
+
+    // An erased flash holding the image's first `words` words.
+    std::vector<uint16_t> with_image(int words) const
+    {
+        std::vector<uint16_t> f(flash_words, 0xFFFF);
+        std::copy_n(image.begin(), words, f.begin() + static_cast<std::ptrdiff_t>(area_first_word));
+        return f;
+    }
+
+    std::vector<uint16_t> with_word(std::vector<uint16_t> f, int index, uint16_t value) const
+    {
+        f[area_first_word + static_cast<size_t>(index)] = value;
+        return f;
+    }
+};
+
+context& ctx()
+{
+    static context c;
+    return c;
+}
+
+std::string scratch_flash()
+{
+    const std::string path = scratch_path("fault-flash");
+    std::ofstream out(path, std::ios::binary);
+    for (const uint16_t w : ctx().prefilled) {
+        out.put(static_cast<char>(w & 0xFF));
+        out.put(static_cast<char>(w >> 8));
+    }
+    return path;
+}
+
+uint64_t summary_number(const std::string& err, const std::string& label)
+{
+    const size_t at = err.find(label + ": ");
+    return at == std::string::npos ? 0 : std::stoull(err.substr(at + label.size() + 2));
+}
+
+const std::vector<std::string> model = {"-m", "zorvan50s"};
+
+// The port access at which a run with these box options reads the status of
+// exchange n, found by a run that fails there.
+int64_t status_access(std::vector<std::string> box, int64_t n)
+{
+    box.insert(box.end(), {"--fault", "status-error=" + std::to_string(n), "--"});
+    box.insert(box.end(), model.begin(), model.end());
+    const program_result r = run_program(VEXLOAD_SIM_PATH, box);
+    EXPECT_EQ(r.status, 255) << "calibration at exchange " << n << "\n" << r.err;
+    EXPECT_EQ(summary_number(r.err, "exchanges"), static_cast<uint64_t>(n)) << r.err;
+    return static_cast<int64_t>(summary_number(r.err, "port accesses"));
+}
+
+std::string pulled_before(std::vector<std::string> box, int64_t n)
+{
+    return "cable-pull=" + std::to_string(status_access(std::move(box), n) - 100);
+}
+
+// --- the table ----------------------------------------------------------------
+
+struct row_spec {
+    std::vector<std::string> box; // box options
+    std::vector<std::string> tool; // extra tool words after -m zorvan50s
+    std::string out;
+    int status;
+    std::vector<uint16_t> flash;
+    std::string err_has = "";
+};
+
+struct fault_row {
+    const char* name;
+    row_spec (*make)(context& c);
+};
+
+void PrintTo(const fault_row& r, std::ostream* out)
+{
+    *out << r.name;
+}
+
+std::vector<std::string> faults(std::initializer_list<std::string> names)
+{
+    std::vector<std::string> box;
+    for (const std::string& n : names)
+        box.insert(box.end(), {"--fault", n});
+    return box;
+}
+
+std::string n(int64_t value)
+{
+    return std::to_string(value);
+}
+
+const std::string full_download = board + info + expected::erase_line(135) +
+                                  expected::progress("Downloading.", image_words);
+
+std::string partial_download(const context& c, int programmed_word)
+{
+    return board + info + expected::erase_line(135) + progress_to("Downloading.", image_words, c.index_of(programmed_word));
+}
+
+std::string check_error(uint16_t read, uint16_t expected)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, " error(0x%04X, 0x%04X)\n", read, expected);
+    return text;
+}
+
+const fault_row rows[] = {
+    // Cable and TAP.
+    {"tdo_stuck_0", [](context& c) { return row_spec{faults({"tdo-stuck-0"}), {}, register_failed + target_failed, 0, c.prefilled}; }},
+    {"tdo_stuck_1", [](context& c) { return row_spec{faults({"tdo-stuck-1"}), {}, communication_failed, 255, c.prefilled}; }},
+    {"tdo_stuck_0_then_1_later_wins",
+        [](context& c) { return row_spec{faults({"tdo-stuck-0", "tdo-stuck-1"}), {}, communication_failed, 255, c.prefilled}; }},
+    {"cable_pull_at_once", [](context& c) { return row_spec{faults({"cable-pull=0"}), {}, communication_failed, 255, c.prefilled}; }},
+    {"cable_pull_in_reset_and_halt",
+        [](context& c) { return row_spec{faults({"cable-pull=100"}), {}, communication_failed, 255, c.prefilled}; }},
+    {"cable_pull_in_link_tests",
+        [](context& c) { return row_spec{faults({pulled_before({}, 10)}), {}, communication_failed, 255, c.prefilled}; }},
+    {"cable_pull_in_board_script",
+        [](context& c) {
+            return row_spec{faults({pulled_before({}, first_board_step + 150)}), {}, board + communication_failed, 255, c.prefilled};
+        }},
+    {"cable_pull_in_erase",
+        [](context& c) {
+            return row_spec{faults({pulled_before({}, c.erase_exchange(10, 3))}), {},
+                board + info + erase_dots(11) + communication_failed, 255, c.erase_stopped(10)};
+        }},
+    {"cable_pull_in_download",
+        [](context& c) {
+            return row_spec{faults({pulled_before({}, c.store_exchange(2000, 7))}), {},
+                partial_download(c, 2000) + communication_failed, 255, c.with_image(c.index_of(2000) + 1)};
+        }},
+    {"cable_pull_while_a_sector_is_stuck",
+        [](context& c) {
+            const std::vector<std::string> stuck = faults({"erase-stuck=5"});
+            std::vector<std::string> box = stuck;
+            const std::vector<std::string> pull = faults({pulled_before(stuck, c.erase_exchange(5, 30 + 5 * 20 + 2))});
+            box.insert(box.end(), pull.begin(), pull.end());
+            return row_spec{box, {}, board + info + erase_dots(6) + communication_failed, 255, c.erase_stopped(5, 5)};
+        }},
+    {"slow_target_at_t2", [](context& c) { return row_spec{faults({"slow-target=3"}), {}, communication_failed, 255, c.prefilled}; }},
+    {"slow_target_cured_by_t3",
+        [](context& c) { return row_spec{faults({"slow-target=3"}), {"-t", "3"}, full_download + complete, 0, c.with_image(image_words)}; }},
+    {"slow_target_cured_then_program_fail",
+        [](context& c) {
+            const int i = c.index_of(100);
+            return row_spec{faults({"slow-target=3", "program-fail=100"}), {"-t", "3"}, partial_download(c, 100) + program_failed, 255,
+                c.with_word(c.with_image(i), i, static_cast<uint16_t>(c.image[static_cast<size_t>(i)] & ~0x80))};
+        }},
+    {"clock_delay_0", [](context& c) { return row_spec{{}, {"-t", "0"}, communication_failed, 255, c.prefilled}; }},
+    {"clock_delay_negative", [](context& c) { return row_spec{{}, {"-t", "-7"}, communication_failed, 255, c.prefilled}; }},
+    {"clock_delay_0_tdo_stuck_0",
+        [](context& c) { return row_spec{faults({"tdo-stuck-0"}), {"-t", "0"}, register_failed + target_failed, 0, c.prefilled}; }},
+
+    // Debug unit and core.
+    {"never_halted", [](context& c) { return row_spec{faults({"never-halted"}), {}, communication_failed, 255, c.prefilled}; }},
+    {"never_halted_and_no_execute",
+        [](context& c) { return row_spec{faults({"never-halted", "no-execute"}), {}, communication_failed, 255, c.prefilled}; }},
+    {"no_execute", [](context& c) { return row_spec{faults({"no-execute"}), {}, write_read_failed + target_failed, 0, c.prefilled}; }},
+    {"bad_adder", [](context& c) { return row_spec{faults({"bad-adder"}), {}, cpu_failed + target_failed, 0, c.prefilled}; }},
+    {"status_error_in_the_halt_is_ignored",
+        [](context& c) {
+            return row_spec{faults({"status-error=1", "no-chip"}), {}, recognize_failed("Unknown Unknown", 0xFFFF, 0xFFFF), 0, c.prefilled};
+        }},
+    {"status_error_first_link_test",
+        [](context& c) { return row_spec{faults({"status-error=" + n(first_link_test)}), {}, communication_failed, 255, c.prefilled}; }},
+    {"status_error_last_link_test",
+        [](context& c) { return row_spec{faults({"status-error=" + n(first_board_step - 1)}), {}, communication_failed, 255, c.prefilled}; }},
+    {"status_error_first_board_step",
+        [](context& c) { return row_spec{faults({"status-error=" + n(first_board_step)}), {}, board + communication_failed, 255, c.prefilled}; }},
+    {"status_error_in_identify",
+        [](context& c) { return row_spec{faults({"status-error=" + n(first_identify + 30)}), {}, board + communication_failed, 255, c.prefilled}; }},
+    {"status_error_in_erase",
+        [](context& c) {
+            return row_spec{faults({"status-error=" + n(c.erase_exchange(10, 3))}), {}, board + info + erase_dots(11) + communication_failed,
+                255, c.erase_stopped(10)};
+        }},
+    {"status_error_before_the_store",
+        [](context& c) {
+            return row_spec{faults({"status-error=" + n(c.store_exchange(2000, 3))}), {}, partial_download(c, 2000) + communication_failed,
+                255, c.with_image(c.index_of(2000))};
+        }},
+    {"status_error_after_the_store",
+        [](context& c) {
+            return row_spec{faults({"status-error=" + n(c.store_exchange(2000, 7))}), {}, partial_download(c, 2000) + communication_failed,
+                255, c.with_image(c.index_of(2000) + 1)};
+        }},
+    {"status_error_in_read_back",
+        [](context& c) {
+            return row_spec{faults({"status-error=" + n(c.check_exchange(50000, 2))}), {"-c", "1"},
+                full_download + progress_to("Checking.", image_words, 50000) + communication_failed, 255, c.with_image(image_words)};
+        }},
+    {"box_reset_in_erase",
+        [](context& c) {
+            // In the first completion read: the sector's erase stops unfinished.
+            return row_spec{faults({"box-reset=" + n(c.erase_exchange(10, 32))}), {}, board + info + erase_dots(11) + communication_failed,
+                255, c.erase_stopped(10)};
+        }},
+    {"box_reset_in_download",
+        [](context& c) {
+            return row_spec{faults({"box-reset=" + n(c.store_exchange(2000, 2))}), {}, partial_download(c, 2000) + communication_failed,
+                255, c.with_image(c.index_of(2000))};
+        }},
+
+    // Flash.
+    {"no_chip",
+        [](context& c) { return row_spec{faults({"no-chip"}), {}, recognize_failed("Unknown Unknown", 0xFFFF, 0xFFFF), 0, c.prefilled}; }},
+    {"no_chip_with_check",
+        [](context& c) { return row_spec{faults({"no-chip"}), {"-c", "1"}, recognize_failed("Unknown Unknown", 0xFFFF, 0xFFFF), 0, c.prefilled}; }},
+    {"chip_id_spansion_device_with_mx_word",
+        [](context& c) { return row_spec{{"--chip-id", "0x0001,0x227E,0x2210,0x2201"}, {}, recognize_failed("SPANSION Unknown", 0x1, 0x227E), 0, c.prefilled}; }},
+    {"chip_id_mx_device_with_spansion_word",
+        [](context& c) { return row_spec{{"--chip-id", "C2,227E,2210,2200"}, {}, recognize_failed("MX IC Unknown", 0xC2, 0x227E), 0, c.prefilled}; }},
+    {"chip_id_nobody_knows",
+        [](context& c) { return row_spec{{"--chip-id", "1234,5678,0,0"}, {}, recognize_failed("Unknown Unknown", 0x1234, 0x5678), 0, c.prefilled}; }},
+    {"erase_stuck_first_sector",
+        [](context& c) {
+            return row_spec{faults({"erase-stuck=0"}), {},
+                board + info + erase_dots(1) + " failed.\nSector 0 at 0xFF800000 is not erased after 30 seconds.\n", 255, c.erase_stopped(0, 0)};
+        }},
+    {"erase_stuck_last_sector",
+        [](context& c) {
+            return row_spec{faults({"erase-stuck=134"}), {},
+                board + info + erase_dots(135) + " failed.\nSector 134 at 0xFFFFE000 is not erased after 30 seconds.\n", 255,
+                c.erase_stopped(134, 134)};
+        }},
+    {"program_fail_first_word",
+        [](context& c) {
+            const int i = c.index_of(0);
+            return row_spec{faults({"program-fail=0"}), {}, partial_download(c, 0) + program_failed, 255,
+                c.with_word(c.with_image(i), i, static_cast<uint16_t>(c.image[static_cast<size_t>(i)] & ~0x80))};
+        }},
+    {"program_fail_given_twice_later_wins",
+        [](context& c) {
+            const int i = c.index_of(0);
+            return row_spec{faults({"program-fail=7", "program-fail=0"}), {}, partial_download(c, 0) + program_failed, 255,
+                c.with_word(c.with_image(i), i, static_cast<uint16_t>(c.image[static_cast<size_t>(i)] & ~0x80))};
+        }},
+    {"program_fail_middle",
+        [](context& c) {
+            const int m = c.middle();
+            const int i = c.index_of(m);
+            return row_spec{faults({"program-fail=" + n(m)}), {"-c", "1"}, partial_download(c, m) + program_failed, 255,
+                c.with_word(c.with_image(i), i, static_cast<uint16_t>(c.image[static_cast<size_t>(i)] & ~0x80))};
+        }},
+    {"slow_program",
+        [](context& c) {
+            // The word programs, but after more polls than the tool waits for.
+            return row_spec{faults({"slow-program=1000"}), {}, partial_download(c, 1000) + program_failed, 255,
+                c.with_image(c.index_of(1000) + 1)};
+        }},
+    {"verify_mismatch_checked",
+        [](context& c) {
+            const int i = c.index_of(c.middle());
+            const uint16_t good = c.image[static_cast<size_t>(i)];
+            const uint16_t weak = static_cast<uint16_t>(good ^ 1);
+            return row_spec{faults({"verify-mismatch=" + n(c.middle())}), {"-c", "1"},
+                full_download + progress_to("Checking.", image_words, i) + check_error(weak, good) + verify_failed, 0,
+                c.with_word(c.with_image(image_words), i, weak)};
+        }},
+    {"verify_mismatch_unchecked_stays_hidden",
+        [](context& c) {
+            // The weak bit shows only once the chip leaves bypass mode for reading.
+            return row_spec{faults({"verify-mismatch=" + n(c.middle())}), {}, full_download + complete, 0, c.with_image(image_words)};
+        }},
+
+    // The PC's port-I/O library: the box does not care how the PC reaches its port.
+    {"winio_absent",
+        [](context& c) {
+            return row_spec{{"--winio", "absent"}, {}, full_download + complete, 0, c.with_image(image_words), "WinIo.dll not found.\n"};
+        }},
+    {"winio_incomplete", [](context& c) { return row_spec{{"--winio", "incomplete"}, {}, full_download + complete, 0, c.with_image(image_words)}; }},
+    {"winio_init_fails", [](context& c) { return row_spec{{"--winio", "init-fails"}, {}, full_download + complete, 0, c.with_image(image_words)}; }},
+};
+
+int64_t first_mismatch(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b)
+{
+    if (a.size() != b.size())
+        return static_cast<int64_t>(std::min(a.size(), b.size()));
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i])
+            return static_cast<int64_t>(i);
+    return -1;
+}
+
+std::string last_line(const std::string& text)
+{
+    const size_t end = text.empty() || text.back() != '\n' ? text.size() : text.size() - 1;
+    const size_t start = end == 0 ? std::string::npos : text.rfind('\n', end - 1);
+    return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1));
+}
+
+class FaultTable : public testing::TestWithParam<fault_row> {};
+
+TEST_P(FaultTable, OutputStatusAndFlash)
+{
+    context& c = ctx();
+    ASSERT_EQ(c.image.size(), static_cast<size_t>(image_words));
+    const row_spec spec = GetParam().make(c);
+    ASSERT_FALSE(HasFailure()) << "calibration";
+
+    const std::string flash = scratch_flash();
+    std::vector<std::string> args{"--flash", flash};
+    args.insert(args.end(), spec.box.begin(), spec.box.end());
+    args.push_back("--");
+    args.insert(args.end(), model.begin(), model.end());
+    args.insert(args.end(), spec.tool.begin(), spec.tool.end());
+    const program_result run = run_program(VEXLOAD_SIM_PATH, args);
+
+    EXPECT_EQ(run.status, spec.status) << run.err;
+    if (run.out.size() < 2000 && spec.out.size() < 2000) {
+        EXPECT_EQ(run.out, spec.out);
+    } else {
+        EXPECT_TRUE(run.out == spec.out) << "output differs from byte " << first_mismatch(
+            std::vector<uint16_t>(run.out.begin(), run.out.end()), std::vector<uint16_t>(spec.out.begin(), spec.out.end()))
+                                         << "; tail: ..." << run.out.substr(run.out.size() > 300 ? run.out.size() - 300 : 0);
+    }
+    if (!spec.err_has.empty()) {
+        EXPECT_NE(run.err.find(spec.err_has), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(run.out.find("WinIo"), std::string::npos) << "the library's message stays off standard output";
+
+    const std::vector<uint16_t> left = read_words(flash);
+    EXPECT_EQ(first_mismatch(left, spec.flash), -1) << "first differing flash word";
+    const bool image_whole = std::equal(c.image.begin(), c.image.end(),
+        spec.flash.begin() + static_cast<std::ptrdiff_t>(area_first_word));
+    EXPECT_EQ(last_line(run.err), image_whole ? "image in flash: yes" : "image in flash: no");
+    std::remove(flash.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFault, FaultTable, testing::ValuesIn(rows),
+    [](const testing::TestParamInfo<fault_row>& info) { return std::string(info.param.name); });
+
+// The progress prefix helper itself, against the whole text it is cut from.
+TEST(FaultTableHelpers, ProgressPrefixEndsAtTheNamedWord)
+{
+    EXPECT_EQ(progress_to("D.", image_words, 0), "\rD. 0%");
+    EXPECT_EQ(progress_to("D.", image_words, 1023), "\rD. 0%");
+    EXPECT_EQ(progress_to("D.", image_words, 1024), "\rD. 0%\rD. 1%");
+    EXPECT_EQ(progress_to("D.", image_words, image_words - 1), expected::progress("D.", image_words));
+}
+
+} // namespace
