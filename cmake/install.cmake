@@ -32,7 +32,10 @@ if(WIN32)
   if(TARGET vexload-sim)
     install(TARGETS vexload-sim RUNTIME DESTINATION .)
   endif()
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows/README-WinIo.txt DESTINATION .)
+  # With CRLF line ends, for every Windows text editor.
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/README-WinIo.txt
+    ${PROJECT_BINARY_DIR}/packaging/README-WinIo.txt @ONLY NEWLINE_STYLE WIN32)
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/README-WinIo.txt DESTINATION .)
   install(FILES ${vexload_image_manifest} DESTINATION .)
 else()
   install(TARGETS vexload RUNTIME DESTINATION bin)
