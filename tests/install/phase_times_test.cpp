@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,11 @@ struct phase_case {
     int status;
     int last_reached; // index of the last step the run got to
 };
+
+void PrintTo(const phase_case& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class PhaseTimes : public testing::TestWithParam<phase_case> {};
 
