@@ -1,10 +1,9 @@
 #include "tests/e2e/box_files.h"
 
-#include <unistd.h>
-
-#include <atomic>
 #include <fstream>
 #include <iterator>
+
+#include "tests/support/scratch_file.h"
 
 std::vector<uint16_t> read_words(const std::string& path)
 {
@@ -18,8 +17,7 @@ std::vector<uint16_t> read_words(const std::string& path)
 
 std::string scratch_path(const std::string& stem)
 {
-    static std::atomic<int> serial{0};
-    return "/tmp/vexload-" + stem + "-" + std::to_string(getpid()) + "-" + std::to_string(serial++);
+    return scratch_file(stem);
 }
 
 int64_t first_difference(const std::vector<uint16_t>& flash, const std::vector<uint16_t>& image, uint32_t address)

@@ -10,6 +10,7 @@
 
 #include "link/cable.h"
 #include "link/debug_exchange.h"
+#include "tests/support/exit_status.h"
 #include "tests/support/recording_port.h"
 
 namespace {
@@ -187,7 +188,7 @@ TEST_F(DebugExchangeDeathTest, SetStatusBitEndsTheRunAtExit1Dr)
             std::atexit(report_clocks_at_exit);
             dbg_exchange(dbg_data, 0x12345678, 1);
         },
-        ::testing::ExitedWithCode(255), std::string(message) + "clocks 49\n");
+        ::testing::ExitedWithCode(exit_status_minus_one), std::string(message) + "clocks 49\n");
 }
 
 TEST_F(DebugExchangeDeathTest, LinkFailureExitsWithMinusOne)
@@ -198,7 +199,7 @@ TEST_F(DebugExchangeDeathTest, LinkFailureExitsWithMinusOne)
             dup2(STDERR_FILENO, STDOUT_FILENO);
             link_failure();
         },
-        ::testing::ExitedWithCode(255), "^\nCommunication with box FAILED\\. Retry after enlarge time out value with -t option\n$");
+        ::testing::ExitedWithCode(exit_status_minus_one), "^\nCommunication with box FAILED\\. Retry after enlarge time out value with -t option\n$");
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 // What the box records and how it keeps time: the exchange list, the port log,
 // the VCD waveform, simulated time and the time limit.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -12,6 +11,7 @@
 #include "sim/clock.h"
 #include "sim/faults.h"
 #include "tests/sim/front_bitbang.h"
+#include "tests/support/scratch_file.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ using front_test::bitbang;
 
 std::string scratch(const std::string& stem)
 {
-    return testing::TempDir() + "front-" + stem + "-" + std::to_string(getpid());
+    return scratch_file("front-" + stem);
 }
 
 std::string slurp(const std::string& path)

@@ -1,7 +1,6 @@
 // vexload-sim as a program: box options, faults seen through the tool's
 // messages, the flash file between runs, traces, the time limit and the summary.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/run_program.h"
+#include "tests/support/scratch_file.h"
 
 namespace {
 
@@ -19,21 +19,20 @@ const std::string communication_failed =
     "\nCommunication with box FAILED. Retry after enlarge time out value with -t option\n";
 const std::string target_failed = "Target test failed. If you need help, run \"flash help\"\n";
 
-// Built next to this test.
 std::string program()
 {
-    return (fs::read_symlink("/proc/self/exe").parent_path() / "vexload-sim").string();
+    return VEXLOAD_SIM_PATH;
 }
 
 std::string scratch(const std::string& stem)
 {
-    static int serial = 0;
-    return testing::TempDir() + "program-" + stem + "-" + std::to_string(getpid()) + "-" + std::to_string(serial++);
+    return scratch_file("program-" + stem);
 }
 
+// A text file the box wrote (port log, waveform): lines end in CR LF on Windows.
 std::string slurp(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
@@ -56,8 +55,7 @@ class Program : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!fs::exists(program()))
-            GTEST_SKIP() << "vexload-sim is not built next to the test";
+        ASSERT_TRUE(fs::exists(program())) << program();
     }
     program_result run(const std::vector<std::string>& args) { return run_program(program(), args); }
 };

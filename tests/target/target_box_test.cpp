@@ -12,6 +12,7 @@
 #include "target/link_test.h"
 #include "target/memory.h"
 #include "target/registers.h"
+#include "tests/support/exit_status.h"
 #include "tests/target/box_session.h"
 
 namespace {
@@ -71,7 +72,7 @@ TEST(TargetOnBoxDeathTest, TdoStuckHighEndsTheRunAtTheFirstExchange)
             dup2(STDERR_FILENO, STDOUT_FILENO);
             target_test();
         },
-        testing::ExitedWithCode(255),
+        testing::ExitedWithCode(exit_status_minus_one),
         "\nCommunication with box FAILED. Retry after enlarge time out value with -t option\n");
 }
 
