@@ -165,15 +165,37 @@ context& ctx()
     return c;
 }
 
+// 16-bit words as a flash file stores them, low byte first.
+std::vector<char> file_bytes(const std::vector<uint16_t>& words)
+{
+    std::vector<char> bytes(words.size() * 2);
+    for (size_t w = 0; w < words.size(); ++w) {
+        bytes[2 * w] = static_cast<char>(words[w] & 0xFF);
+        bytes[2 * w + 1] = static_cast<char>(words[w] >> 8);
+    }
+    return bytes;
+}
+
 std::string scratch_flash()
 {
     const std::string path = scratch_path("fault-flash");
-    std::ofstream out(path, std::ios::binary);
-    for (const uint16_t w : ctx().prefilled) {
-        out.put(static_cast<char>(w & 0xFF));
-        out.put(static_cast<char>(w >> 8));
-    }
+    const std::vector<char> bytes = file_bytes(ctx().prefilled);
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return path;
+}
+
+// The flash file as words; one read, not a byte at a time.
+std::vector<uint16_t> flash_file_words(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamsize size = in.tellg();
+    std::vector<char> bytes(static_cast<size_t>(size > 0 ? size : 0));
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::vector<uint16_t> words(bytes.size() / 2);
+    for (size_t w = 0; w < words.size(); ++w)
+        words[w] = static_cast<uint16_t>(static_cast<uint8_t>(bytes[2 * w]) | static_cast<uint8_t>(bytes[2 * w + 1]) << 8);
+    return words;
 }
 
 uint64_t summary_number(const std::string& err, const std::string& label)
@@ -420,6 +442,8 @@ const fault_row rows[] = {
 
 int64_t first_mismatch(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b)
 {
+    if (a == b)
+        return -1;
     if (a.size() != b.size())
         return static_cast<int64_t>(std::min(a.size(), b.size()));
     for (size_t i = 0; i < a.size(); ++i)
@@ -465,7 +489,7 @@ TEST_P(FaultTable, OutputStatusAndFlash)
     }
     EXPECT_EQ(run.out.find("WinIo"), std::string::npos) << "the library's message stays off standard output";
 
-    const std::vector<uint16_t> left = read_words(flash);
+    const std::vector<uint16_t> left = flash_file_words(flash);
     EXPECT_EQ(first_mismatch(left, spec.flash), -1) << "first differing flash word";
     const bool image_whole = std::equal(c.image.begin(), c.image.end(),
         spec.flash.begin() + static_cast<std::ptrdiff_t>(area_first_word));

@@ -1,0 +1,64 @@
+// vexload-sim's own options: arbitrary words (the input split at NUL bytes)
+// through the option parser, then each fault, chip and library word that it
+// accepted through the box's own parsers.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "sim/faults.h"
+#include "sim/flash.h"
+#include "sim/program/box_options.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    std::vector<std::string> words{"vexload-sim"};
+    std::string word;
+    for (size_t i = 0; i < size; ++i) {
+        if (data[i] == 0) {
+            words.push_back(word);
+            word.clear();
+        } else {
+            word.push_back(static_cast<char>(data[i]));
+        }
+    }
+    if (size > 0)
+        words.push_back(word);
+    std::vector<std::vector<char>> buffers;
+    std::vector<char*> argv;
+    for (const std::string& w : words)
+        buffers.emplace_back(w.c_str(), w.c_str() + w.size() + 1);
+    for (std::vector<char>& b : buffers)
+        argv.push_back(b.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(words.size());
+
+    box_options options;
+    std::string error;
+    if (!parse_box_options(argc, argv.data(), options, error)) {
+        if (error.empty())
+            std::abort(); // a refusal always says why
+        return 0;
+    }
+    if (!error.empty() || options.tool_arguments < 1 || options.tool_arguments > argc)
+        std::abort();
+    if (options.winio != "present" && options.winio != "absent" && options.winio != "incomplete" &&
+        options.winio != "init-fails")
+        std::abort();
+    if (options.serve_port > 65535)
+        std::abort();
+
+    sim::faults = sim::fault_set{};
+    for (const std::string& fault : options.faults) {
+        std::string fault_error;
+        const bool accepted = sim::fault_apply(fault, fault_error);
+        if (accepted != fault_error.empty())
+            std::abort(); // accepted with a complaint, or refused without one
+    }
+    sim::faults = sim::fault_set{};
+    if (!options.chip.empty())
+        sim::flash_select_chip(options.chip);
+    if (options.chip_id_given)
+        sim::flash_set_chip_id(options.chip_id[0], options.chip_id[1], options.chip_id[2], options.chip_id[3]);
+    return 0;
+}
