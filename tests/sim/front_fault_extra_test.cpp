@@ -2,6 +2,7 @@
 // resets itself under the debugger.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "sim/box.h"
@@ -9,6 +10,7 @@
 #include "sim/debug_unit.h"
 #include "sim/faults.h"
 #include "tests/sim/front_bitbang.h"
+#include "tests/support/run_program.h"
 
 namespace {
 
@@ -108,6 +110,18 @@ TEST_F(FrontFaultExtra, BoxResetHeldByTheResetGroupStaysInReset)
     // Without the halt-on-reset word the core runs once the lines are released.
     jtag.set_reset(false);
     EXPECT_EQ(sim::debug_unit.mode, sim::core_mode::running);
+}
+
+TEST(FrontFaultExtraHelp, HelpNamesTheNewFaults)
+{
+    namespace fs = std::filesystem;
+    const fs::path program = fs::read_symlink("/proc/self/exe").parent_path() / "vexload-sim";
+    if (!fs::exists(program))
+        GTEST_SKIP() << "vexload-sim is not built next to the test";
+    const program_result r = run_program(program.string(), {"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("status-error=N"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("box-reset=N"), std::string::npos) << r.out;
 }
 
 } // namespace
