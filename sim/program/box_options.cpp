@@ -8,6 +8,9 @@
 namespace {
 
 constexpr double max_seconds = 1.0e10; // keeps the limit in 64-bit nanoseconds
+// One second per access: simulated time stays in 64-bit nanoseconds for any
+// run that ends in real time (it would wrap, and the flash timing with it).
+constexpr uint64_t max_port_ns = 1'000'000'000;
 
 bool parse_unsigned(const std::string& text, uint64_t& value)
 {
@@ -93,8 +96,8 @@ bool apply(box_options& o, const std::string& name, const std::string& value, st
     } else if (name == "--port-log") {
         o.port_log_path = value;
     } else if (name == "--port-ns") {
-        if (!parse_unsigned(value, o.port_ns)) {
-            error = "--port-ns wants a whole number of nanoseconds, not '" + value + "'";
+        if (!parse_unsigned(value, o.port_ns) || o.port_ns > max_port_ns) {
+            error = "--port-ns wants a whole number of nanoseconds from 0 to 1000000000, not '" + value + "'";
             return false;
         }
     } else if (name == "--max-sim-seconds") {

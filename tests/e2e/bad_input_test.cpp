@@ -218,6 +218,10 @@ TEST_F(BadInput, BoxOptionsOfEveryShape)
         {"chip id with a sign", {"--chip-id", "-1,2,3,4"}, 2, "--chip-id"},
         {"port cost beyond 64 bits", {"--port-ns", "99999999999999999999999"}, 2, "--port-ns"},
         {"negative port cost", {"--port-ns", "-1"}, 2, "--port-ns"},
+        // Simulated time would wrap past 2^64 ns within the run and the flash
+        // timing with it: a whole run then fails its first program.
+        {"port cost past one second", {"--port-ns", "18446744073709551615"}, 2, "--port-ns"},
+        {"port cost just past one second", {"--port-ns", "1000000001"}, 2, "--port-ns"},
         {"time limit nan", {"--max-sim-seconds", "nan"}, 2, "--max-sim-seconds"},
         {"time limit inf", {"--max-sim-seconds", "inf"}, 2, "--max-sim-seconds"},
         {"time limit 1e400", {"--max-sim-seconds", "1e400"}, 2, "--max-sim-seconds"},
