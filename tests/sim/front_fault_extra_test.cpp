@@ -115,7 +115,7 @@ TEST_F(FrontFaultExtra, BoxResetHeldByTheResetGroupStaysInReset)
 TEST(FrontFaultExtraHelp, HelpNamesTheNewFaults)
 {
     namespace fs = std::filesystem;
-    const fs::path program = fs::read_symlink("/proc/self/exe").parent_path() / "vexload-sim";
+    const fs::path program = VEXLOAD_SIM_PATH;
     if (!fs::exists(program))
         GTEST_SKIP() << "vexload-sim is not built next to the test";
     const program_result r = run_program(program.string(), {"--help"});
