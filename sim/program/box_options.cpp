@@ -79,6 +79,7 @@ bool apply(box_options& o, const std::string& name, const std::string& value, st
 {
     if (name == "--chip") {
         o.chip = value;
+        o.chip_given = true;
         o.chip_id_given = false;
     } else if (name == "--chip-id") {
         if (!parse_chip_id(value, o.chip_id)) {
@@ -86,7 +87,7 @@ bool apply(box_options& o, const std::string& name, const std::string& value, st
             return false;
         }
         o.chip_id_given = true;
-        o.chip.clear();
+        o.chip_given = false;
     } else if (name == "--fault") {
         o.faults.push_back(value);
     } else if (name == "--flash") {
@@ -96,8 +97,10 @@ bool apply(box_options& o, const std::string& name, const std::string& value, st
     } else if (name == "--port-log") {
         o.port_log_path = value;
     } else if (name == "--port-ns") {
-        if (!parse_unsigned(value, o.port_ns) || o.port_ns > max_port_ns) {
-            error = "--port-ns wants a whole number of nanoseconds from 0 to 1000000000, not '" + value + "'";
+        // At 0 simulated time stands still: no chip operation would ever finish
+        // and no time limit could end the run.
+        if (!parse_unsigned(value, o.port_ns) || o.port_ns == 0 || o.port_ns > max_port_ns) {
+            error = "--port-ns wants a whole number of nanoseconds from 1 to 1000000000, not '" + value + "'";
             return false;
         }
     } else if (name == "--max-sim-seconds") {

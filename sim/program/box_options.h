@@ -7,7 +7,8 @@
 #include <vector>
 
 struct box_options {
-    std::string chip;                  // empty: the box's default chip
+    bool chip_given = false;           // --chip; otherwise the box's default chip
+    std::string chip;
     bool chip_id_given = false;
     uint16_t chip_id[4] = {};          // manufacturer, device, word 0x0E, word 0x0F
     std::vector<std::string> faults;   // NAME or NAME=N, in order

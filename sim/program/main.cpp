@@ -70,7 +70,7 @@ void set_up_box()
     winio_presence_from(options.winio.c_str(), box_winio);
     sim::box_set_port_ns(options.port_ns);
     sim::box_power_on();
-    if (!options.chip.empty() && !sim::flash_select_chip(options.chip))
+    if (options.chip_given && !sim::flash_select_chip(options.chip))
         refuse("unknown chip '" + options.chip +
                "'; known chips: S29GL064M, M29W640DT, EN29LV640B, MX29LV640MT, MX29LV640BT");
     if (options.chip_id_given)
