@@ -9,33 +9,17 @@
 #include "sim/faults.h"
 #include "sim/flash.h"
 #include "sim/program/box_options.h"
+#include "tests/fuzz/fuzz_words.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::vector<std::string> words{"vexload-sim"};
-    std::string word;
-    for (size_t i = 0; i < size; ++i) {
-        if (data[i] == 0) {
-            words.push_back(word);
-            word.clear();
-        } else {
-            word.push_back(static_cast<char>(data[i]));
-        }
-    }
-    if (size > 0)
-        words.push_back(word);
-    std::vector<std::vector<char>> buffers;
-    std::vector<char*> argv;
-    for (const std::string& w : words)
-        buffers.emplace_back(w.c_str(), w.c_str() + w.size() + 1);
-    for (std::vector<char>& b : buffers)
-        argv.push_back(b.data());
-    argv.push_back(nullptr);
-    const int argc = static_cast<int>(words.size());
+    fuzz_words line("vexload-sim", data, size);
+    const int argc = line.argc;
+    char** const argv_data = line.argv.data();
 
     box_options options;
     std::string error;
-    if (!parse_box_options(argc, argv.data(), options, error)) {
+    if (!parse_box_options(argc, argv_data, options, error)) {
         if (error.empty())
             std::abort(); // a refusal always says why
         return 0;

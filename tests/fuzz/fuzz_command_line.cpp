@@ -23,6 +23,7 @@
 #include "link/port_io_library.h"
 #include "platform/module.h"
 #include "platform/system.h"
+#include "tests/fuzz/fuzz_words.h"
 
 namespace {
 
@@ -107,36 +108,16 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // Words end at NUL bytes; the last one at the end of the input.
-    std::vector<std::string> words{"vexload"};
-    std::string word;
-    for (size_t i = 0; i < size; ++i) {
-        if (data[i] == 0) {
-            words.push_back(word);
-            word.clear();
-        } else {
-            word.push_back(static_cast<char>(data[i]));
-        }
-    }
-    if (size > 0)
-        words.push_back(word);
-
-    // Each word in a buffer of its own, so that the sanitizer sees a read past its end.
-    std::vector<std::vector<char>> buffers;
-    std::vector<char*> argv;
-    for (const std::string& w : words)
-        buffers.emplace_back(w.c_str(), w.c_str() + w.size() + 1);
-    for (std::vector<char>& b : buffers)
-        argv.push_back(b.data());
-    argv.push_back(nullptr);
-    const int32_t argc = static_cast<int32_t>(words.size());
+    fuzz_words line("vexload", data, size);
+    const int32_t argc = line.argc;
+    char** const argv_data = line.argv.data();
 
     reset_run_state();
     const int before = port_accesses;
     static volatile int32_t status;
     status = -1;
     if (setjmp(at_port) == 0)
-        status = run_sequence(argc, argv.data());
+        status = run_sequence(argc, argv_data);
 
     if (port_accesses != before) {
         if (board_message == nullptr || !accepted_model_code(run_model_code))
@@ -144,8 +125,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } else if (status != 0) {
         std::abort();
     }
-    for (size_t i = 0; i < words.size(); ++i)
-        if (argv[i] != buffers[i].data() || std::memcmp(argv[i], words[i].c_str(), words[i].size() + 1) != 0)
+    for (size_t i = 0; i < line.words.size(); ++i)
+        if (line.argv[i] != line.buffers[i].data() ||
+            std::memcmp(line.argv[i], line.words[i].c_str(), line.words[i].size() + 1) != 0)
             std::abort();
     reset_run_state();
     return 0;
