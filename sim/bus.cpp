@@ -1,6 +1,7 @@
 #include "sim/bus.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 #include <memory>
 
@@ -11,14 +12,23 @@ namespace sim {
 
 namespace {
 
-// SDRAM is allocated at its first access: most runs never touch it.
-std::unique_ptr<uint8_t[]> sdram;
+struct release_sdram {
+    void operator()(uint8_t* bytes) const { std::free(bytes); }
+};
+
+// SDRAM is allocated at its first access: most runs never touch it. calloc
+// gets zeroed pages from the system without writing them, so a power-on that
+// gives the array back costs only the pages that were touched.
+std::unique_ptr<uint8_t[], release_sdram> sdram;
 uint32_t registers[register_block_size / 4];
 
 uint8_t* sdram_bytes()
 {
-    if (!sdram)
-        sdram = std::make_unique<uint8_t[]>(sdram_size); // value-initialised: zero
+    if (!sdram) {
+        sdram.reset(static_cast<uint8_t*>(std::calloc(sdram_size, 1)));
+        if (!sdram)
+            std::abort();
+    }
     return sdram.get();
 }
 
@@ -50,8 +60,7 @@ void flash_write_cycle(uint32_t address, uint16_t value)
 
 void bus_power_on()
 {
-    if (sdram)
-        std::fill_n(sdram.get(), sdram_size, uint8_t{0});
+    sdram.reset();
     std::fill(std::begin(registers), std::end(registers), 0u);
 }
 
