@@ -165,6 +165,12 @@ void box_set_port_ns(uint64_t ns)
     refresh_path();
 }
 
+void box_use_real_time()
+{
+    clock_use_real_time();
+    refresh_path();
+}
+
 void box_port_write(uint8_t value)
 {
     if (++clock_port_accesses > slow_after) [[unlikely]] {

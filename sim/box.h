@@ -27,6 +27,11 @@ void box_power_on();
 // Cost of one port access in nanoseconds (1000 by default: an ISA-bus port).
 void box_set_port_ns(uint64_t ns);
 
+// The box keeps real time from now on, as a box on a bench does for a client
+// that sleeps for real, until the next power-on; without this, time is
+// simulated.
+void box_use_real_time();
+
 // The two port accesses and the pause, as the cable and the PC see them.
 void box_port_write(uint8_t value);
 uint8_t box_port_read();

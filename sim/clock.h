@@ -1,6 +1,8 @@
-// Simulated time of the virtual box. Every port access costs port_ns; a
+// Time of the virtual box. Simulated: every port access costs port_ns; a
 // Sleep advances time and waits for nothing. Time is derived from the access
-// count, so the port path pays one increment and nothing more.
+// count, so the port path pays one increment and nothing more. Real (a box
+// served to a client that sleeps for real): time is a steady clock, read
+// only where the box asks for the time.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +23,11 @@ void advance_ns(uint64_t ns);
 void clock_set_port_ns(uint64_t ns);
 uint64_t clock_port_ns();
 
-// Time 0 and no accesses; the cost per access is kept.
+// Time 0 and no accesses, simulated; the cost per access is kept.
 void clock_reset();
+
+// From now on time is the steady clock's, starting from the present time.
+void clock_use_real_time();
+bool clock_real_time();
 
 } // namespace sim

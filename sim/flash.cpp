@@ -98,6 +98,8 @@ struct chip_state {
 };
 
 chip_state chip;
+uint64_t sector_erase_ns = flash_sector_erase_ns;
+uint64_t program_ns = flash_program_ns;
 std::unique_ptr<uint16_t[]> array;
 const char* chip_name = "MX29LV640MT";
 bool chip_chosen = false;
@@ -177,7 +179,7 @@ void start_program(uint32_t w, uint16_t data)
     chip.timed_out = false;
     chip.slow_polls_left = fault_hits(faults.slow_program, index) ? slow_program_polls : -1;
     chip.dq6 = false;
-    chip.done_at = now + flash_program_ns;
+    chip.done_at = now + program_ns;
     chip.limit_at = now + flash_program_limit_ns;
     cell &= fail ? static_cast<uint16_t>(data & ~0x0080) : data;
 }
@@ -189,7 +191,7 @@ void start_erase(uint64_t t0)
     chip.slow_polls_left = -1;
     chip.dq6 = false;
     chip.dq2 = false;
-    chip.done_at = t0 + chip.erase_count * flash_sector_erase_ns;
+    chip.done_at = t0 + chip.erase_count * sector_erase_ns;
     chip.limit_at = t0 + chip.erase_count * flash_sector_erase_limit_ns;
     const int64_t stuck = faults.erase_stuck;
     chip.never_done = stuck >= 0 && stuck < static_cast<int64_t>(flash_sector_count) && chip.erase_sector[stuck];
@@ -480,6 +482,12 @@ void flash_bus_write(uint32_t address, uint16_t value)
             chip.m = mode::bypass;
         return;
     }
+}
+
+void flash_set_times(uint64_t sector_erase, uint64_t program)
+{
+    sector_erase_ns = sector_erase;
+    program_ns = program;
 }
 
 } // namespace sim

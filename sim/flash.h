@@ -39,6 +39,10 @@ constexpr uint64_t flash_sector_erase_ns = 700'000'000;
 constexpr uint64_t flash_sector_erase_limit_ns = 15'000'000'000;
 constexpr uint64_t flash_erase_window_ns = 50'000; // further sector commands accepted this long
 
+// Times a sector erase and a word program take from now on (the typical ones
+// until set; power-on keeps them). The limits stay the datasheet's.
+void flash_set_times(uint64_t sector_erase_ns, uint64_t program_ns);
+
 // Bus cycles from the core (address is the full target address in the window).
 uint16_t flash_bus_read(uint32_t address);
 void flash_bus_write(uint32_t address, uint16_t value);

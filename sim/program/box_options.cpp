@@ -11,6 +11,10 @@ constexpr double max_seconds = 1.0e10; // keeps the limit in 64-bit nanoseconds
 // One second per access: simulated time stays in 64-bit nanoseconds for any
 // run that ends in real time (it would wrap, and the flash timing with it).
 constexpr uint64_t max_port_ns = 1'000'000'000;
+// Far beyond any chip's worst case, and a whole-chip erase at the bound still
+// fits simulated time many times over.
+constexpr uint64_t max_sector_erase_ms = 1'000'000;
+constexpr uint64_t max_word_program_us = 1'000'000;
 
 bool parse_unsigned(const std::string& text, uint64_t& value)
 {
@@ -65,7 +69,7 @@ bool parse_chip_id(const std::string& text, uint16_t (&id)[4])
 
 // The options that take a value, by name.
 const char* const valued[] = {"--chip", "--chip-id", "--fault", "--flash", "--vcd", "--port-log", "--port-ns",
-    "--max-sim-seconds", "--serve", "--winio"};
+    "--max-sim-seconds", "--serve", "--winio", "--sector-erase-ms", "--word-program-us"};
 
 bool takes_value(const std::string& name)
 {
@@ -103,6 +107,21 @@ bool apply(box_options& o, const std::string& name, const std::string& value, st
             error = "--port-ns wants a whole number of nanoseconds from 1 to 1000000000, not '" + value + "'";
             return false;
         }
+    } else if (name == "--sector-erase-ms") {
+        // An erase of no time at all is no chip's, and hides the tool's polling.
+        uint64_t ms = 0;
+        if (!parse_unsigned(value, ms) || ms == 0 || ms > max_sector_erase_ms) {
+            error = "--sector-erase-ms wants a whole number of milliseconds from 1 to 1000000, not '" + value + "'";
+            return false;
+        }
+        o.sector_erase_ns = ms * 1'000'000;
+    } else if (name == "--word-program-us") {
+        uint64_t us = 0;
+        if (!parse_unsigned(value, us) || us == 0 || us > max_word_program_us) {
+            error = "--word-program-us wants a whole number of microseconds from 1 to 1000000, not '" + value + "'";
+            return false;
+        }
+        o.word_program_ns = us * 1'000;
     } else if (name == "--max-sim-seconds") {
         if (!parse_seconds(value, o.time_limit_ns)) {
             error = "--max-sim-seconds wants a number of seconds from 0 to 1e10, not '" + value + "'";
@@ -189,11 +208,14 @@ void print_box_help()
         "  --port-log FILE         one line per port access: \"w XX\" or \"r XX\"\n"
         "  --port-ns N             cost of one port access in ns (default 1000)\n"
         "  --max-sim-seconds N     stop once simulated time passes N seconds\n"
+        "  --sector-erase-ms N     time of one sector erase in ms (default 700, typical)\n"
+        "  --word-program-us N     time of one word program in us (default 10, typical)\n"
         "  --winio MODE            the PC's WinIo.dll: present (default), absent,\n"
         "                          incomplete (no SetPhysLong), init-fails\n"
         "  --serve PORT            no run: serve the box on 127.0.0.1:PORT to a JTAG\n"
         "                          client speaking remote_bitbang, one at a time,\n"
-        "                          until interrupted (0: any free port)\n"
+        "                          until interrupted (0: any free port); the box keeps\n"
+        "                          real time then\n"
         "  --help                  this text\n"
         "\n"
         "Exit status: vexload's own (0, or 255 after a link or program failure);\n"

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/flash.h"
+
 struct box_options {
     bool chip_given = false;           // --chip; otherwise the box's default chip
     std::string chip;
@@ -16,6 +18,8 @@ struct box_options {
     std::string vcd_path;
     std::string port_log_path;
     uint64_t port_ns = 1000;
+    uint64_t sector_erase_ns = sim::flash_sector_erase_ns; // the chip's typical times unless given
+    uint64_t word_program_ns = sim::flash_program_ns;
     bool time_limit_given = false;
     uint64_t time_limit_ns = 0;
     std::string winio = "present";    // the PC's port-I/O library: present, absent, incomplete, init-fails

@@ -14,7 +14,7 @@
 #include "sim/program/flash_file.h"
 #include "sim/program/summary.h"
 #include "sim/seam/winio_box.h"
-#include "sim/serve.h"
+#include "sim/program/serve.h"
 
 namespace {
 
@@ -70,6 +70,7 @@ void set_up_box()
     winio_presence_from(options.winio.c_str(), box_winio);
     sim::box_set_port_ns(options.port_ns);
     sim::box_power_on();
+    sim::flash_set_times(options.sector_erase_ns, options.word_program_ns);
     if (options.chip_given && !sim::flash_select_chip(options.chip))
         refuse("unknown chip '" + options.chip +
                "'; known chips: S29GL064M, M29W640DT, EN29LV640B, MX29LV640MT, MX29LV640BT");
@@ -99,6 +100,7 @@ int main(int argc, char* argv[])
     if (options.serve_port >= 0) {
         std::signal(SIGINT, stop_serving);
         std::signal(SIGTERM, stop_serving);
+        sim::box_use_real_time();
         finish(sim::serve_remote_bitbang(options.serve_port, serving));
     }
 

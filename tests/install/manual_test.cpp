@@ -144,7 +144,7 @@ std::vector<found_message> sim_messages()
     std::vector<found_message> found;
     const std::regex statement(R"((?:\berror = |\brefuse\(|\bfprintf\(\s*stderr\s*,)([^;]*);)");
     const std::vector<fs::path> files = {"sim/program/main.cpp", "sim/program/box_options.cpp",
-        "sim/program/flash_file.cpp", "sim/faults.cpp", "sim/serve.cpp"};
+        "sim/program/flash_file.cpp", "sim/faults.cpp", "sim/program/serve.cpp"};
     for (const fs::path& file : files) {
         const std::string text = slurp(source_dir / file);
         for (std::sregex_iterator m(text.begin(), text.end(), statement), end; m != end; ++m) {

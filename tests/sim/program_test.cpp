@@ -99,7 +99,7 @@ TEST_F(Program, HelpNamesTheOptions)
     const program_result r = run({"--help"});
     EXPECT_EQ(r.status, 0);
     for (const char* option : {"--chip", "--chip-id", "--fault", "--flash", "--vcd", "--port-log", "--port-ns",
-             "--max-sim-seconds"})
+             "--max-sim-seconds", "--sector-erase-ms", "--word-program-us"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 
@@ -115,6 +115,33 @@ TEST_F(Program, ToolWordsAfterTheBoxOptionsGoToTheTool)
     const program_result after = run({"--port-ns", "10", "--", "--chip", "-h"});
     EXPECT_EQ(after.status, 0);
     EXPECT_EQ(after.out, bare.out);
+}
+
+// The chip's times reach the chip: the erase phase follows the sector time
+// (the tool sleeps a second per poll), the download the word time.
+TEST_F(Program, ChipTimesSetTheEraseAndTheDownload)
+{
+    const struct {
+        std::vector<std::string> args;
+        uint64_t sleeps;
+        bool slower_download;
+    } cases[] = {
+        {{}, 137, false},
+        {{"--sector-erase-ms", "2000"}, 272, false},
+        {{"--word-program-us", "1000"}, 137, true},
+    };
+    const program_result typical = run({"--", "-m", "zorvan50s", "-c", "1"});
+    const double typical_download = std::stod(typical.err.substr(typical.err.find("phase download: ") + 16));
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--", "-m", "zorvan50s", "-c", "1"});
+        const program_result r = run(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(summary_number(r.err, "sleeps"), c.sleeps) << args[0];
+        const double download = std::stod(r.err.substr(r.err.find("phase download: ") + 16));
+        EXPECT_EQ(download > typical_download, c.slower_download) << args[0];
+        EXPECT_EQ(last_line(r.err), "image in flash: yes") << args[0];
+    }
 }
 
 struct fault_case {

@@ -1,4 +1,4 @@
-#include "sim/serve.h"
+#include "sim/program/serve.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "sim/box.h"
+#include "sim/cable.h"
 
 #ifndef _WIN32
 #include <arpa/inet.h>
@@ -20,14 +21,9 @@ namespace sim {
 
 namespace {
 
-constexpr uint8_t tms_line = 0x02;
-constexpr uint8_t tck_line = 0x04;
-constexpr uint8_t tdi_line = 0x08;
-constexpr uint8_t reset_group_high = 0xE1;
-constexpr uint8_t unused_line = 0x10;
 constexpr int poll_ms = 100; // how quickly a stop request is noticed
 
-uint8_t data = reset_group_high | unused_line; // what the client last put on the cable
+uint8_t data = cable_reset_group; // what the client last put on the cable
 
 } // namespace
 
@@ -35,16 +31,16 @@ char remote_bitbang_byte(char command)
 {
     if (command >= '0' && command <= '7') {
         const int v = command - '0';
-        data = static_cast<uint8_t>((data & (reset_group_high | unused_line)) | ((v & 4) != 0 ? tck_line : 0) |
-                                    ((v & 2) != 0 ? tms_line : 0) | ((v & 1) != 0 ? tdi_line : 0));
+        data = static_cast<uint8_t>((data & cable_reset_group) | ((v & 4) != 0 ? cable_tck : 0) |
+                                    ((v & 2) != 0 ? cable_tms : 0) | ((v & 1) != 0 ? cable_tdi : 0));
         box_port_write(data);
         return 0;
     }
     if (command == 'R')
-        return (box_port_read() & 0x80) != 0 ? '0' : '1';
+        return (box_port_read() & status_tdo_inverted) != 0 ? '0' : '1';
     if (command >= 'r' && command <= 'u') {
         const bool srst = ((command - 'r') & 1) != 0;
-        data = static_cast<uint8_t>((data & ~reset_group_high) | (srst ? 0 : reset_group_high));
+        data = static_cast<uint8_t>((data & ~cable_reset_group) | (srst ? 0 : cable_reset_group));
         box_port_write(data);
     }
     return 0;
@@ -136,7 +132,7 @@ int serve_remote_bitbang(int port, serve_control& control)
         return 1;
     }
     // The client's cable starts idle: reset group high, TCK low.
-    data = reset_group_high | unused_line;
+    data = cable_reset_group;
     box_port_write(data);
     control.bound_port.store(ntohs(address.sin_port));
     std::fprintf(stderr, "vexload-sim: remote_bitbang on 127.0.0.1:%d\n", control.bound_port.load());
