@@ -8,9 +8,12 @@
 #include "flash/identify.h"
 #include "flash/verify.h"
 #include "images/catalogue.h"
+#include "images/image_source.h"
 #include "link/debug_exchange.h"
 #include "link/port_io_library.h"
 #include "target/link_test.h"
+
+bool placeholder_images_allowed = false;
 
 namespace {
 
@@ -30,6 +33,17 @@ bool image_can_be_written(int32_t model_code)
     return true;
 }
 
+// A box programmed with a placeholder does not start: the run stops after
+// identification, which proves cable, box and chip, and before the erase.
+bool images_fit_a_real_box()
+{
+    if (!images_are_placeholders || placeholder_images_allowed)
+        return true;
+    std::printf("This build carries placeholder images, not the real bootloader: nothing was erased. "
+                "Build vexload with -DVEXLOAD_IMAGE_DIR=<folder of the real images>.\n");
+    return false;
+}
+
 } // namespace
 
 int32_t run_programming(int32_t model_code, bool verify_requested)
@@ -47,6 +61,8 @@ int32_t run_programming(int32_t model_code, bool verify_requested)
         return 0;
     if (!image_can_be_written(model_code))
         return 0;
+    if (!images_fit_a_real_box())
+        return status_placeholder_images;
     flash_erase();
     flash_download(model_code);
     if (verify_requested && flash_verify(model_code) < 0) {

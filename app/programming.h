@@ -3,5 +3,12 @@
 
 #include <cstdint>
 
-// Every path that returns gives 0; fatal paths end the process inside the lower layers.
+// Status of a run refused before the erase because the build carries placeholder images.
+constexpr int32_t status_placeholder_images = 4;
+
+// false (the default): a build with placeholder images stops before the
+// erase. Only a program whose box is virtual sets it.
+extern bool placeholder_images_allowed;
+
+// Every other path that returns gives 0; fatal paths end the process inside the lower layers.
 int32_t run_programming(int32_t model_code, bool verify_requested);

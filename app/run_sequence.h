@@ -4,7 +4,8 @@
 #include <cstdint>
 
 // Scans the command line, selects the model, drives the programming steps and
-// prints the verdict. Every path that returns gives 0.
+// prints the verdict. Every path that returns gives 0, except the refusal of
+// placeholder images (status_placeholder_images).
 // model_code of this run once it is formed, -1 before; vexload-sim reads it for its summary.
 extern int32_t run_model_code;
 

@@ -70,6 +70,17 @@ else()
   install(FILES ${PROJECT_SOURCE_DIR}/README.md ${vexload_image_manifest} DESTINATION ${vexload_doc_dir})
 endif()
 
+# Which images the package holds, in its file name and its description: a
+# build without VEXLOAD_IMAGE_DIR programs only the virtual box.
+if(VEXLOAD_IMAGE_DIR)
+  set(vexload_image_kind real-images)
+  set(vexload_image_note "This build carries the real bootloader images.")
+else()
+  set(vexload_image_kind placeholder-images)
+  set(vexload_image_note "This build carries placeholder images: vexload identifies a box's flash
+and stops before the erase; build with -DVEXLOAD_IMAGE_DIR for the real ones.")
+endif()
+
 set(CPACK_PACKAGE_NAME vexload)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "vexload maintainers")
@@ -80,17 +91,25 @@ set(CPACK_PACKAGE_DESCRIPTION
   "vexload writes the bootloader into the boot flash of an embedded PowerPC box
 through the core's JTAG debug port, with the JTAG cable bit-banged on the PC's
 parallel port (0x378/0x379). vexload-sim runs the same tool against a virtual
-box (cable, TAP, halted core, bus and NOR flash) for dry runs and training.")
+box (cable, TAP, halted core, bus and NOR flash) for dry runs and training.
+${vexload_image_note}")
 set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_PACKAGE_FILE_NAME vexload-${PROJECT_VERSION}-win32)
+  set(CPACK_PACKAGE_FILE_NAME vexload-${PROJECT_VERSION}-win32-${vexload_image_kind})
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  find_program(VEXLOAD_DPKG dpkg)
+  if(VEXLOAD_DPKG)
+    execute_process(COMMAND ${VEXLOAD_DPKG} --print-architecture
+      OUTPUT_VARIABLE vexload_deb_arch OUTPUT_STRIP_TRAILING_WHITESPACE)
+  else()
+    set(vexload_deb_arch ${CMAKE_SYSTEM_PROCESSOR})
+  endif()
+  set(CPACK_DEBIAN_FILE_NAME vexload_${PROJECT_VERSION}_${vexload_deb_arch}-${vexload_image_kind}.deb)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "vexload maintainers <support@vexload.invalid>")
   set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

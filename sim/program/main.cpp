@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/programming.h"
 #include "app/run_sequence.h"
 #include "platform/system.h"
 #include "sim/box.h"
@@ -88,6 +89,8 @@ void set_up_box()
 
 int main(int argc, char* argv[])
 {
+    // The box is virtual: the build's placeholder images may go into it.
+    placeholder_images_allowed = true;
     std::string error;
     if (!parse_box_options(argc, argv, options, error))
         refuse(error);
