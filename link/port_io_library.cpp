@@ -18,7 +18,7 @@ bool resolve(module_handle module, const char* name, entry_point& field)
 port_io_library::port_io_library()
     : module(nullptr), InitializeWinIo(nullptr), ShutdownWinIo(nullptr), GetPortVal(nullptr),
       SetPortVal(nullptr), MapPhysToLin(nullptr), UnmapPhysicalMemory(nullptr), GetPhysLong(nullptr),
-      SetPhysLong(nullptr)
+      SetPhysLong(nullptr), WinIoErrorText(nullptr)
 {
 }
 
@@ -51,6 +51,8 @@ bool port_io_library::load()
         unload();
         return false;
     }
+    // Not one of the eight: a library without it loads all the same.
+    resolve(module, "WinIoErrorText", WinIoErrorText);
 
     // Its result is not judged here: a refusal shows at the first port access.
     InitializeWinIo();
@@ -72,4 +74,5 @@ void port_io_library::unload()
     UnmapPhysicalMemory = nullptr;
     GetPhysLong = nullptr;
     SetPhysLong = nullptr;
+    WinIoErrorText = nullptr;
 }

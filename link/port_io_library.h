@@ -21,6 +21,8 @@ using winio_map_fn = uint8_t*(WINIO_API*)(uint8_t* phys_addr, uint32_t phys_size
 using winio_unmap_fn = bool(WINIO_API*)(void* handle, uint8_t* lin_addr);
 using winio_get_phys_fn = bool(WINIO_API*)(uint32_t* phys_addr, uint32_t* value);
 using winio_set_phys_fn = bool(WINIO_API*)(uint32_t* phys_addr, uint32_t value);
+// Optional: what the library was refused or what failed, nullptr while nothing was.
+using winio_error_text_fn = const char*(WINIO_API*)();
 
 class port_io_library {
 public:
@@ -30,6 +32,7 @@ public:
     port_io_library& operator=(const port_io_library&) = delete;
 
     // true: library loaded, all eight entry points resolved, InitializeWinIo called.
+    // WinIoErrorText is looked up after them and may be missing.
     bool load();
     // Releases the library if it is loaded.
     void unload();
@@ -43,6 +46,7 @@ public:
     winio_unmap_fn UnmapPhysicalMemory;
     winio_get_phys_fn GetPhysLong;
     winio_set_phys_fn SetPhysLong;
+    winio_error_text_fn WinIoErrorText;
 };
 
 extern port_io_library port_io;

@@ -20,6 +20,7 @@ enum class port_mode : uint8_t {
 };
 
 port_mode mode = port_mode::unprobed;
+bool library_answered = false; // the library carried an access: a later failure is in mid-run
 
 #if defined(__x86_64__) || defined(__i386__)
 constexpr bool have_port_instructions = true;
@@ -75,11 +76,22 @@ bool try_direct_access(uint16_t port, uint8_t value_out, uint8_t* value_in)
     return granted;
 }
 
+// The library's own account of the refusal where it gives one (ioperm's and
+// the device's errors as the system words them), otherwise the usual advice.
 [[noreturn]] void port_refused(uint16_t port)
 {
-    std::printf("Parallel port 0x%X is not accessible: run vexload as root, or join the group "
-                "that owns /dev/parport0.\n",
-                static_cast<unsigned>(port));
+    const char* why = port_io.WinIoErrorText != nullptr ? port_io.WinIoErrorText() : nullptr;
+    const unsigned address = static_cast<unsigned>(port);
+    if (why == nullptr)
+        std::printf("Parallel port 0x%X is not accessible: run vexload as root, or join the group "
+                    "that owns /dev/parport0.\n",
+                    address);
+    else if (library_answered)
+        std::printf("Parallel port 0x%X failed in mid-run: %s. The flash may be half written: check the "
+                    "port and run vexload again.\n",
+                    address, why);
+    else
+        std::printf("Parallel port 0x%X is not accessible: %s (see PORT ACCESS in man vexload).\n", address, why);
     platform_exit(-1);
 }
 
@@ -99,6 +111,7 @@ void library_write(uint16_t port, uint8_t value)
 {
     if (!port_io.SetPortVal(port, value, 1))
         port_refused(port);
+    library_answered = true;
 }
 
 uint8_t library_read(uint16_t port)
@@ -106,6 +119,7 @@ uint8_t library_read(uint16_t port)
     uint32_t value = 0;
     if (!port_io.GetPortVal(port, &value, 1))
         port_refused(port);
+    library_answered = true;
     return static_cast<uint8_t>(value);
 }
 

@@ -2,6 +2,8 @@
 // classic entry points. Access to the parallel port's three registers is taken
 // with ioperm where the kernel allows it (root, no lockdown); otherwise the
 // port is claimed through ppdev, which needs only access to /dev/parport0.
+// Besides the classic entry points it exports WinIoErrorText: what was refused
+// or failed, with the system's own words, for the tool's message.
 #include <fcntl.h>
 #include <linux/parport.h>
 #include <linux/ppdev.h>
@@ -9,8 +11,11 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <sys/io.h>
@@ -30,8 +35,22 @@ constexpr uint16_t port_count = 3;
 
 enum class grant { none, ioperm, ppdev };
 
+constexpr const char* parport_path = "/dev/parport0";
+
 grant granted = grant::none;
 int parport_fd = -1;
+
+// Empty while nothing was refused; otherwise "what: reason", several joined by "; ".
+char error_text[256] = "";
+
+// Appends "what: strerror(error)" to error_text; errno is left as the failure set it.
+void note_error(const char* what, int error)
+{
+    const size_t used = std::strlen(error_text);
+    std::snprintf(error_text + used, sizeof error_text - used, "%s%s: %s", used == 0 ? "" : "; ", what,
+        std::strerror(error));
+    errno = error;
+}
 
 bool in_range(uint16_t port, uint8_t size)
 {
@@ -41,39 +60,54 @@ bool in_range(uint16_t port, uint8_t size)
 
 bool claim_parport()
 {
-    const int fd = open("/dev/parport0", O_RDWR | O_CLOEXEC);
-    if (fd < 0)
+    const int fd = open(parport_path, O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        note_error(parport_path, errno);
         return false;
+    }
     if (ioctl(fd, PPCLAIM) != 0) {
+        const int error = errno;
         close(fd);
+        note_error("/dev/parport0 claim", error);
         return false;
     }
     parport_fd = fd;
     return true;
 }
 
+// A failed transfer in mid-run (the device gone, the port taken away).
+bool ppdev_done(int result, const char* what)
+{
+    if (result == 0) [[likely]]
+        return true;
+    const int error = errno;
+    error_text[0] = '\0'; // the run was granted the port: what was refused then no longer matters
+    note_error(what, error);
+    return false;
+}
+
 bool ppdev_write(uint16_t port, uint8_t value)
 {
     unsigned char byte = value;
     if (port == first_port)
-        return ioctl(parport_fd, PPWDATA, &byte) == 0;
+        return ppdev_done(ioctl(parport_fd, PPWDATA, &byte), "/dev/parport0 data write");
     if (port == control_port)
-        return ioctl(parport_fd, PPWCONTROL, &byte) == 0;
+        return ppdev_done(ioctl(parport_fd, PPWCONTROL, &byte), "/dev/parport0 control write");
     return false; // the status register cannot be written
 }
 
 bool ppdev_read(uint16_t port, uint8_t* value)
 {
     unsigned char byte = 0;
-    int done = -1;
+    bool done = false;
     if (port == first_port)
-        done = ioctl(parport_fd, PPRDATA, &byte);
+        done = ppdev_done(ioctl(parport_fd, PPRDATA, &byte), "/dev/parport0 data read");
     else if (port == status_port)
-        done = ioctl(parport_fd, PPRSTATUS, &byte);
+        done = ppdev_done(ioctl(parport_fd, PPRSTATUS, &byte), "/dev/parport0 status read");
     else if (port == control_port)
-        done = ioctl(parport_fd, PPRCONTROL, &byte);
+        done = ppdev_done(ioctl(parport_fd, PPRCONTROL, &byte), "/dev/parport0 control read");
     *value = byte;
-    return done == 0;
+    return done;
 }
 
 // One mapping of physical memory, handed out as the opaque handle.
@@ -99,11 +133,13 @@ WINIO_EXPORT bool InitializeWinIo()
 {
     if (granted != grant::none)
         return true;
+    error_text[0] = '\0';
 #if WINIO_HAVE_IOPERM
     if (ioperm(first_port, port_count, 1) == 0) {
         granted = grant::ioperm;
         return true;
     }
+    note_error("ioperm", errno);
 #endif
     if (claim_parport()) {
         granted = grant::ppdev;
@@ -219,4 +255,12 @@ WINIO_EXPORT bool GetPhysLong(uint32_t* phys_addr, uint32_t* value)
 WINIO_EXPORT bool SetPhysLong(uint32_t* phys_addr, uint32_t value)
 {
     return phys_transfer(phys_addr, &value, true);
+}
+
+// What was refused or failed, e.g. "ioperm: Operation not permitted; /dev/parport0:
+// Permission denied"; nullptr while nothing was. Looked up by the tool after the
+// eight classic entry points, and optional: other builds of the library lack it.
+WINIO_EXPORT const char* WinIoErrorText()
+{
+    return error_text[0] == '\0' ? nullptr : error_text;
 }

@@ -1,0 +1,36 @@
+# Packages a build tree and unpacks the package as a technician installs it:
+#   cmake -D TREE=DIR -D OUT=DIR [-D IMAGES=DIR -D WRITER=PROGRAM -D IMAGE_LIST=... -D SOURCE_DIR=...
+#         -D GENERATOR=... -D CONFIGURE_ARGS=... -D TARGETS=...] -P package_tree.cmake
+# With IMAGES, test images are written there first and TREE is configured with
+# them as VEXLOAD_IMAGE_DIR and built (only TARGETS). The installed tree ends
+# up in OUT/root (prefix OUT/root/usr): the Debian package unpacked with
+# dpkg-deb, or `cmake --install` where dpkg-deb is missing.
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    string(REPLACE ";" " " line "${ARGN}")
+    message(FATAL_ERROR "failed (${result}): ${line}")
+  endif()
+endfunction()
+
+if(IMAGES)
+  file(MAKE_DIRECTORY ${IMAGES})
+  run(${WRITER} ${IMAGES} ${IMAGE_LIST})
+  run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${TREE} -G ${GENERATOR} ${CONFIGURE_ARGS}
+    -DVEXLOAD_IMAGE_DIR=${IMAGES} -DVEXLOAD_TESTS=OFF -DVEXLOAD_BENCH=OFF)
+  run(${CMAKE_COMMAND} --build ${TREE} --target ${TARGETS})
+endif()
+
+file(REMOVE_RECURSE ${OUT}/root ${OUT}/package)
+find_program(dpkg_deb dpkg-deb)
+if(dpkg_deb)
+  run(${CMAKE_CPACK_COMMAND} --config ${TREE}/CPackConfig.cmake -G DEB -B ${OUT}/package)
+  file(GLOB debs ${OUT}/package/*.deb)
+  if(NOT debs)
+    message(FATAL_ERROR "cpack made no .deb in ${OUT}/package")
+  endif()
+  run(${dpkg_deb} -x ${debs} ${OUT}/root)
+else()
+  message(STATUS "dpkg-deb is not installed: cmake --install instead of the package")
+  run(${CMAKE_COMMAND} --install ${TREE} --prefix ${OUT}/root/usr)
+endif()
