@@ -1,24 +1,6 @@
 #include "app/models.h"
 
-
 namespace {
-
-struct model_row {
-    const char* name;
-    const char* pal_message;  // nullptr: refused
-    const char* ntsc_message; // nullptr: refused
-};
-
-// quilby70s is a known name but has no board; pellox-max exists in PAL only.
-const model_row model_table[model_count] = {
-    {"zorvan50s", "zorvan50s(PAL) board initialize\n", "zorvan50s(NTSC) board initialize\n"},
-    {"zorvan50c", "zorvan50c(PAL) board initialize\n", "zorvan50c(NTSC) board initialize\n"},
-    {"quilby70s", nullptr, nullptr},
-    {"quilby90s", "quilby90s(PAL) board initialize\n", "quilby90s(NTSC) board initialize\n"},
-    {"pellox-s", "pellox-s(PAL) board initialize\n", "pellox-s(NTSC) board initialize\n"},
-    {"pellox-c", "pellox-c(PAL) board initialize\n", "pellox-c(NTSC) board initialize\n"},
-    {"pellox-max", "pellox-max board initialize\n", nullptr},
-};
 
 // Letter case is folded for ASCII only, whatever the locale says.
 bool equal_ignoring_case(const char* a, const char* b)
@@ -42,7 +24,7 @@ bool equal_ignoring_case(const char* a, const char* b)
 int32_t model_index_of(const char* name)
 {
     for (int32_t row = 0; row < model_count; ++row)
-        if (equal_ignoring_case(name, model_table[row].name))
+        if (equal_ignoring_case(name, model_rows[row].name))
             return row;
     return -1;
 }
@@ -54,9 +36,5 @@ int32_t video_offset_of(const char* format)
 
 const char* board_message_of(int32_t model_code)
 {
-    const int32_t offset = model_code >= video_offset_ntsc ? video_offset_ntsc : video_offset_pal;
-    const int32_t row = model_code - offset;
-    if (row < 0 || row >= model_count)
-        return nullptr;
-    return offset == video_offset_ntsc ? model_table[row].ntsc_message : model_table[row].pal_message;
+    return model_board_message(model_code);
 }

@@ -3,9 +3,7 @@
 
 #include <cstdint>
 
-constexpr int32_t model_count = 7;
-constexpr int32_t video_offset_pal = 0;
-constexpr int32_t video_offset_ntsc = 10000;
+#include "model_table.h"
 
 // Row of the first name equal to name ignoring letter case, or -1.
 int32_t model_index_of(const char* name);

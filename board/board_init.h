@@ -12,7 +12,5 @@ extern uint32_t image_offset; // offset of the download area inside the flash
 // 0 after a script has run; -1 when the model_code has no script.
 int board_init(int32_t model_code);
 
-void init_zorvan50();
-void init_pellox();
-void init_pellox_max();
-void init_quilby90s();
+// Runs the register script of a script_column of the model table.
+void run_board_script(int32_t column);

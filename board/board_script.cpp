@@ -5,14 +5,13 @@
 #include <cstddef>
 
 #include "board/board_init.h"
+#include "model_table.h"
 #include "target/memory.h"
 #include "target/registers.h"
 
 namespace {
 
 enum class step_kind : uint8_t { dcr, spr, msr, store };
-
-enum script_column : size_t { zorvan50, pellox, pellox_max, quilby90s, script_columns };
 
 using column_values = std::array<uint32_t, script_columns>;
 
@@ -28,7 +27,10 @@ constexpr column_values all(uint32_t value)
     return {value, value, value, value};
 }
 
-// Per family: zorvan50, pellox, pellox-max, quilby90s.
+// Per family, in the order of the model table's script columns.
+static_assert(script_zorvan50 == 0 && script_pellox == 1 && script_pellox_max == 2 && script_quilby90s == 3 &&
+                  script_columns == 4,
+              "each() takes one value per script column of the model table, in its order");
 constexpr column_values each(uint32_t z, uint32_t p, uint32_t x, uint32_t q)
 {
     return {z, p, x, q};
@@ -104,8 +106,10 @@ constexpr script_step board_script[] = {
 
 static_assert(std::size(board_script) == 52);
 
+} // namespace
+
 // Every step runs, in order, unverified; values of 0 are written like any other.
-void run_script(script_column column)
+void run_board_script(int32_t column)
 {
     for (const script_step& step : board_script) {
         const uint32_t value = step.value[column];
@@ -124,26 +128,4 @@ void run_script(script_column column)
             break;
         }
     }
-}
-
-} // namespace
-
-void init_zorvan50()
-{
-    run_script(zorvan50);
-}
-
-void init_pellox()
-{
-    run_script(pellox);
-}
-
-void init_pellox_max()
-{
-    run_script(pellox_max);
-}
-
-void init_quilby90s()
-{
-    run_script(quilby90s);
 }
