@@ -5,6 +5,10 @@
 
 namespace sim {
 
+// A PPC4xx core leaves reset fetching its first instruction here: the last
+// 32-bit word of the boot flash, which a bootable image therefore ends with.
+constexpr uint32_t core_reset_vector = 0xFFFFFFFC;
+
 // Power-on state: registers cleared, bus and flash reset.
 void core_power_on();
 

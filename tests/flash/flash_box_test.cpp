@@ -11,11 +11,13 @@
 #include "flash/erase.h"
 #include "flash/identify.h"
 #include "flash/verify.h"
+#include "app/run_sequence.h"
 #include "images/catalogue.h"
 #include "link/debug_exchange.h"
 #include "sim/box.h"
 #include "sim/faults.h"
 #include "sim/flash.h"
+#include "sim/program/image_check.h"
 #include "target/link_test.h"
 #include "tests/flash/capture_stdout.h"
 #include "tests/flash/run_child.h"
@@ -219,6 +221,31 @@ TEST_F(FlashBox, VerifyReportsAWordThatReadsBackWrong)
     ASSERT_TRUE(std::regex_search(checked, found, std::regex(R"(\rChecking\.+ (\d+)% error\(0x([0-9A-F]{4}), 0x([0-9A-F]{4})\)\n$)")))
         << checked;
     EXPECT_NE(found[2], found[3]);
+}
+
+// The box's summary judges by where the box starts an image (its last word
+// under the reset vector), not by where the tool meant to write it: a tool
+// that moves its download address is told no.
+TEST_F(FlashBox, TheBoxFindsTheImageWhereItStartsIt)
+{
+    struct placement_case {
+        int32_t model_code;
+        int32_t moved_by; // bytes added to the tool's download_address
+        bool in_flash;
+    };
+    const placement_case cases[] = {
+        {0, 0, true}, {6, 0, true}, {10003, -0x10000, false}, {10003, -2, false},
+    };
+    for (const placement_case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.model_code << " moved by " << c.moved_by);
+        power_on("S29GL064M");
+        identify_and_erase();
+        download_address += static_cast<uint32_t>(c.moved_by);
+        capture_stdout([&] { flash_download(c.model_code); });
+        run_model_code = c.model_code;
+        EXPECT_EQ(image_in_flash(), c.in_flash);
+    }
+    run_model_code = -1;
 }
 
 } // namespace
