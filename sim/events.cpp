@@ -1,6 +1,7 @@
 #include "sim/events.h"
 
 #include "sim/clock.h"
+#include "sim/debug_unit.h"
 
 namespace sim {
 
@@ -36,7 +37,8 @@ void events_clear()
 
 void detail::events_push(event_kind kind, uint32_t number, uint32_t value, uint8_t width)
 {
-    log.push_back(event{kind, width, number, value});
+    // Everything the core does happens inside the Update-DR that counted its exchange.
+    log.push_back(event{kind, width, number, value, debug_unit.exchanges - 1});
 }
 
 void detail::milestone_mark(milestone m)

@@ -22,6 +22,7 @@ struct event {
     uint8_t width; // bytes; 4 for register writes
     uint32_t number;
     uint32_t value;
+    uint64_t exchange = 0; // the debug exchange that caused it, counted from 0 since power-on
 };
 
 // Starts or stops recording; the log is kept either way.

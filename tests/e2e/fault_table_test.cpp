@@ -3,22 +3,23 @@
 // the flash the run leaves behind in a flash file that was filled beforehand.
 //
 // Points inside a run are named by debug exchange, counted from 0 as the box
-// sees them: the halt takes 2, the link tests 17 (2..18), the board script 338
-// (19..356), identification 60 (357..416), the erase a reset (5) and 40 per
-// sector (a 30-exchange command, one busy and one finished completion read of
-// 5), the download a reset and the bypass command (20) and 10 per programmed
-// word (a 5-exchange store, one poll read of 5), the read-back a reset (5) and
-// 5 per word. A cable pull is placed by port access: at 100 accesses before
-// the status clock of the exchange that a status-error run stops at.
+// sees them, and found in a recorded run of the same model: the exchanges in
+// which the box saw the halt end, the first DCR write, the flash cycles of
+// identification and of each sector's erase command, the store of each
+// programmed word, and the read-back's flash reads. A cable pull is placed by
+// port access: at 100 accesses before the status clock of the exchange that a
+// status-error run stops at.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "tests/e2e/box_files.h"
 #include "tests/e2e/expected_output.h"
+#include "tests/e2e/recorded_run.h"
 #include "tests/support/run_program.h"
 
 namespace {
@@ -42,14 +43,9 @@ constexpr int image_words = 0x18000;
 constexpr uint32_t download_area = 0xFFFD0000;
 constexpr size_t area_first_word = (download_area - flash_window) / 2;
 
-// Exchange numbers of the run's steps (see the head of the file).
-constexpr int64_t first_link_test = 2;
-constexpr int64_t first_board_step = 19;
-constexpr int64_t first_identify = 357;
-constexpr int64_t first_sector = 422;
-constexpr int64_t per_sector = 40;
-constexpr int64_t first_store = 5842;
-constexpr int64_t per_word = 10;
+// A board step moves r0 out and its value in (two exchanges each) before the
+// exchange that writes the register.
+constexpr int64_t board_step_lead = 4;
 
 // The progress text up to and including the line drawn for word last.
 std::string progress_to(const std::string& title, int count, int last)
@@ -119,15 +115,39 @@ struct context {
     // Image index of the I-th programmed word.
     int index_of(int programmed_word) const { return programmed.at(static_cast<size_t>(programmed_word)); }
 
-    int64_t erase_exchange(int sector, int step) const { return first_sector + per_sector * sector + step; }
-    int64_t store_exchange(int programmed_word, int step) const
+    // The points of the recorded run, as the box saw them; recorded at the first use.
+    static const recorded_run& run() { return zorvan50s_run(); }
+    int64_t first_link_test() const { return run().halt_exchanges; }
+    int64_t first_board_write() const { return exchange_of(run(), sim::event_kind::dcr_write, 0); }
+    int64_t last_link_test() const { return first_board_write() - board_step_lead - 1; }
+    int64_t identify_cycle(int n) const { return exchange_of(run(), sim::event_kind::flash_cycle, n); }
+    // The cycle that names the sector: the erase command's last.
+    int64_t erase_cycle(int sector) const
     {
-        return first_store + per_word * programmed_word + step;
+        int64_t seen = 0;
+        for (const sim::event& e : run().events)
+            if (e.kind == sim::event_kind::flash_cycle && e.value == 0x30 && seen++ == sector)
+                return static_cast<int64_t>(e.exchange);
+        return -1;
     }
-    int64_t check_exchange(int word, int step) const
+    // The store that programs the I-th programmed word (the paired cycles at
+    // the word's address - 2); the status read that polls it follows.
+    int64_t store_of(int programmed_word) const
     {
-        return first_store + per_word * static_cast<int64_t>(programmed.size()) + 5 + 5 * word + step;
+        const uint32_t address = download_area + 2 * static_cast<uint32_t>(index_of(programmed_word)) - 2;
+        return exchange_of(run(), sim::event_kind::store, 0, address, address + 1);
     }
+    // The read-back: the last reset to read mode starts it, one read a word to the run's end.
+    int64_t first_check() const
+    {
+        int64_t reset = -1;
+        for (const sim::event& e : run().events)
+            if (e.kind == sim::event_kind::flash_cycle && e.value == 0xF0)
+                reset = static_cast<int64_t>(e.exchange);
+        return reset + 1;
+    }
+    int64_t per_read() const { return (run().exchange_count - first_check()) / image_words; }
+    int64_t check_exchange(int word, int step) const { return first_check() + per_read() * word + step; }
 
     // Sectors before `erased` erased, the stuck one pre-programmed to 0, the rest as before.
     std::vector<uint16_t> erase_stopped(int erased, int stuck = -1) const
@@ -282,26 +302,26 @@ const fault_row rows[] = {
     {"cable_pull_in_reset_and_halt",
         [](context& c) { return row_spec{faults({"cable-pull=100"}), {}, communication_failed, 255, c.prefilled}; }},
     {"cable_pull_in_link_tests",
-        [](context& c) { return row_spec{faults({pulled_before({}, 10)}), {}, communication_failed, 255, c.prefilled}; }},
+        [](context& c) { return row_spec{faults({pulled_before({}, (c.first_link_test() + c.last_link_test()) / 2)}), {}, communication_failed, 255, c.prefilled}; }},
     {"cable_pull_in_board_script",
         [](context& c) {
-            return row_spec{faults({pulled_before({}, first_board_step + 150)}), {}, board + communication_failed, 255, c.prefilled};
+            return row_spec{faults({pulled_before({}, c.first_board_write() + 150)}), {}, board + communication_failed, 255, c.prefilled};
         }},
     {"cable_pull_in_erase",
         [](context& c) {
-            return row_spec{faults({pulled_before({}, c.erase_exchange(10, 3))}), {},
+            return row_spec{faults({pulled_before({}, c.erase_cycle(10) - 1)}), {},
                 board + info + erase_dots(11) + communication_failed, 255, c.erase_stopped(10)};
         }},
     {"cable_pull_in_download",
         [](context& c) {
-            return row_spec{faults({pulled_before({}, c.store_exchange(2000, 7))}), {},
+            return row_spec{faults({pulled_before({}, c.store_of(2000) + 3)}), {},
                 partial_download(c, 2000) + communication_failed, 255, c.with_image(c.index_of(2000) + 1)};
         }},
     {"cable_pull_while_a_sector_is_stuck",
         [](context& c) {
             const std::vector<std::string> stuck = faults({"erase-stuck=5"});
             std::vector<std::string> box = stuck;
-            const std::vector<std::string> pull = faults({pulled_before(stuck, c.erase_exchange(5, 30 + 5 * 20 + 2))});
+            const std::vector<std::string> pull = faults({pulled_before(stuck, c.erase_cycle(5) + 1 + c.per_read() * 20 + 2)});
             box.insert(box.end(), pull.begin(), pull.end());
             return row_spec{box, {}, board + info + erase_dots(6) + communication_failed, 255, c.erase_stopped(5, 5)};
         }},
@@ -330,26 +350,26 @@ const fault_row rows[] = {
             return row_spec{faults({"status-error=1", "no-chip"}), {}, recognize_failed("Unknown Unknown", 0xFFFF, 0xFFFF), 0, c.prefilled};
         }},
     {"status_error_first_link_test",
-        [](context& c) { return row_spec{faults({"status-error=" + n(first_link_test)}), {}, communication_failed, 255, c.prefilled}; }},
+        [](context& c) { return row_spec{faults({"status-error=" + n(c.first_link_test())}), {}, communication_failed, 255, c.prefilled}; }},
     {"status_error_last_link_test",
-        [](context& c) { return row_spec{faults({"status-error=" + n(first_board_step - 1)}), {}, communication_failed, 255, c.prefilled}; }},
+        [](context& c) { return row_spec{faults({"status-error=" + n(c.last_link_test())}), {}, communication_failed, 255, c.prefilled}; }},
     {"status_error_first_board_step",
-        [](context& c) { return row_spec{faults({"status-error=" + n(first_board_step)}), {}, board + communication_failed, 255, c.prefilled}; }},
+        [](context& c) { return row_spec{faults({"status-error=" + n(c.last_link_test() + 1)}), {}, board + communication_failed, 255, c.prefilled}; }},
     {"status_error_in_identify",
-        [](context& c) { return row_spec{faults({"status-error=" + n(first_identify + 30)}), {}, board + communication_failed, 255, c.prefilled}; }},
+        [](context& c) { return row_spec{faults({"status-error=" + n(c.identify_cycle(4))}), {}, board + communication_failed, 255, c.prefilled}; }},
     {"status_error_in_erase",
         [](context& c) {
-            return row_spec{faults({"status-error=" + n(c.erase_exchange(10, 3))}), {}, board + info + erase_dots(11) + communication_failed,
+            return row_spec{faults({"status-error=" + n(c.erase_cycle(10) - 1)}), {}, board + info + erase_dots(11) + communication_failed,
                 255, c.erase_stopped(10)};
         }},
     {"status_error_before_the_store",
         [](context& c) {
-            return row_spec{faults({"status-error=" + n(c.store_exchange(2000, 3))}), {}, partial_download(c, 2000) + communication_failed,
+            return row_spec{faults({"status-error=" + n(c.store_of(2000) - 1)}), {}, partial_download(c, 2000) + communication_failed,
                 255, c.with_image(c.index_of(2000))};
         }},
     {"status_error_after_the_store",
         [](context& c) {
-            return row_spec{faults({"status-error=" + n(c.store_exchange(2000, 7))}), {}, partial_download(c, 2000) + communication_failed,
+            return row_spec{faults({"status-error=" + n(c.store_of(2000) + 3)}), {}, partial_download(c, 2000) + communication_failed,
                 255, c.with_image(c.index_of(2000) + 1)};
         }},
     {"status_error_in_read_back",
@@ -360,12 +380,12 @@ const fault_row rows[] = {
     {"box_reset_in_erase",
         [](context& c) {
             // In the first completion read: the sector's erase stops unfinished.
-            return row_spec{faults({"box-reset=" + n(c.erase_exchange(10, 32))}), {}, board + info + erase_dots(11) + communication_failed,
+            return row_spec{faults({"box-reset=" + n(c.erase_cycle(10) + 3)}), {}, board + info + erase_dots(11) + communication_failed,
                 255, c.erase_stopped(10)};
         }},
     {"box_reset_in_download",
         [](context& c) {
-            return row_spec{faults({"box-reset=" + n(c.store_exchange(2000, 2))}), {}, partial_download(c, 2000) + communication_failed,
+            return row_spec{faults({"box-reset=" + n(c.store_of(2000) - 2)}), {}, partial_download(c, 2000) + communication_failed,
                 255, c.with_image(c.index_of(2000))};
         }},
 
@@ -507,6 +527,22 @@ TEST(FaultTableHelpers, ProgressPrefixEndsAtTheNamedWord)
     EXPECT_EQ(progress_to("D.", image_words, 1023), "\rD. 0%");
     EXPECT_EQ(progress_to("D.", image_words, 1024), "\rD. 0%\rD. 1%");
     EXPECT_EQ(progress_to("D.", image_words, image_words - 1), expected::progress("D.", image_words));
+}
+
+// The run whose points the table aims at: ctest records it first for the
+// table's processes (VEXLOAD_RECORD_RUN_TO); every point must be in it.
+TEST(RecordedRun, HoldsEveryPoint)
+{
+    const char* path = std::getenv("VEXLOAD_RECORD_RUN_TO");
+    if (path != nullptr) {
+        ASSERT_TRUE(save_zorvan50s_run(path)) << path;
+    }
+    const context& c = ctx();
+    for (const int64_t point : {c.first_link_test(), c.first_board_write(), c.identify_cycle(4), c.erase_cycle(134),
+                                c.store_of(static_cast<int>(c.programmed.size()) - 1), c.first_check()})
+        EXPECT_GT(point, 0);
+    EXPECT_GT(c.per_read(), 0);
+    EXPECT_EQ(c.first_check() + c.per_read() * image_words, c.run().exchange_count) << "the read-back ends the run";
 }
 
 } // namespace
