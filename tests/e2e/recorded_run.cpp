@@ -27,6 +27,7 @@ recorded_run record()
     clock_delay = 2;
     port_shadow = 0;
     ir_cache = 0;
+    placeholder_images_allowed = true; // as vexload-sim runs
     testing::internal::CaptureStdout();
     run_programming(0, true);
     const std::string out = testing::internal::GetCapturedStdout();
