@@ -193,10 +193,16 @@ TEST_F(ThroughPpdev, FailuresGiveOneClearLineAndADefinedStatus)
             ASSERT_EQ(sim.status, c.status) << c.name << "\n" << sim.out;
             expected = sim.out;
         }
-        const program_result r = run_vexload(MAIN_PREFIX, folder, c.settings, args);
+        // The box's flash is saved however the run ends, exit(-1) included.
+        const std::string flash = folder.file("box.flash");
+        std::vector<std::string> settings = c.settings;
+        settings.push_back("FLASH=" + flash);
+        const program_result r = run_vexload(MAIN_PREFIX, folder, settings, args);
         EXPECT_EQ(r.status, c.status) << c.name << "\n" << r.out << r.err;
         EXPECT_EQ(r.out, expected) << c.name;
         EXPECT_EQ(r.err, "") << c.name;
+        EXPECT_EQ(slurp(flash).size(), flash_bytes) << c.name;
+        fs::remove(flash);
     }
 }
 
