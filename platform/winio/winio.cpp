@@ -143,6 +143,7 @@ WINIO_EXPORT bool InitializeWinIo()
 #endif
     if (claim_parport()) {
         granted = grant::ppdev;
+        error_text[0] = '\0'; // ioperm's refusal did not keep the port from the run
         return true;
     }
     return false;
