@@ -44,6 +44,18 @@ public:
     ~scratch_folder() { fs::remove_all(path); }
     std::string file(const char* name) const { return path + "/" + name; }
     std::string double_path() const { return file("ppdev-double.so"); }
+    // The package's vexload and its library, laid out as installed, where the
+    // unprivileged user can reach them whatever the build folder's permissions.
+    std::string installed_copy(const std::string& prefix) const
+    {
+        const std::string copy = file("usr");
+        fs::remove_all(copy);
+        fs::create_directories(copy + "/bin");
+        fs::create_directories(copy + "/lib/vexload");
+        fs::copy_file(prefix + "/bin/vexload", copy + "/bin/vexload");
+        fs::copy_file(prefix + "/lib/vexload/WinIo.dll", copy + "/lib/vexload/WinIo.dll");
+        return copy;
+    }
     const std::string path;
 };
 
@@ -73,7 +85,7 @@ program_result run_vexload(const std::string& prefix, const scratch_folder& fold
         words.push_back("VEXLOAD_PPDEV_" + setting);
     for (const std::string& word : unprivileged())
         words.push_back(word);
-    words.push_back(prefix + "/bin/vexload");
+    words.push_back(folder.installed_copy(prefix) + "/bin/vexload");
     words.insert(words.end(), args.begin(), args.end());
     return run_program("/usr/bin/env", words);
 }
