@@ -59,7 +59,6 @@ function next(const char* name)
     return reinterpret_cast<function>(dlsym(RTLD_NEXT, name));
 }
 
-using open_fn = int (*)(const char*, int, ...);
 using openat_fn = int (*)(int, const char*, int, ...);
 using close_fn = int (*)(int);
 using ioctl_fn = int (*)(int, unsigned long, ...);
@@ -155,8 +154,8 @@ int open_device(int flags)
         return fail(EACCES);
     if (device.fd >= 0)
         return fail(EBUSY); // one opener at a time is all a test needs
-    static const open_fn real_open = next<open_fn>("open");
-    const int fd = real_open("/dev/null", O_RDWR | (flags & O_CLOEXEC));
+    static const openat_fn real_openat = next<openat_fn>("openat");
+    const int fd = real_openat(AT_FDCWD, "/dev/null", O_RDWR | (flags & O_CLOEXEC));
     if (fd >= 0) {
         device.fd = fd;
         device.claimed = false;
@@ -226,22 +225,6 @@ mode_t mode_argument(int flags, va_list arguments)
 
 extern "C" {
 
-__attribute__((visibility("default"))) int open(const char* path, int flags, ...)
-{
-    static const open_fn real = next<open_fn>("open");
-    va_list arguments;
-    va_start(arguments, flags);
-    const mode_t mode = mode_argument(flags, arguments);
-    va_end(arguments);
-    if (is_device(path))
-        return open_device(flags);
-    return real(path, flags, mode);
-}
-
-// On a 64-bit C library open64 is open itself.
-static_assert(sizeof(off_t) == 8, "open64 differs from open here: interpose it apart");
-__attribute__((visibility("default"), alias("open"))) int open64(const char* path, int flags, ...);
-
 __attribute__((visibility("default"))) int openat(int directory, const char* path, int flags, ...)
 {
     static const openat_fn real = next<openat_fn>("openat");
@@ -253,6 +236,20 @@ __attribute__((visibility("default"))) int openat(int directory, const char* pat
         return open_device(flags);
     return real(directory, path, flags, mode);
 }
+
+// open is openat from the current directory.
+__attribute__((visibility("default"))) int open(const char* path, int flags, ...)
+{
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = mode_argument(flags, arguments);
+    va_end(arguments);
+    return openat(AT_FDCWD, path, flags, mode);
+}
+
+// On a 64-bit C library open64 is open itself.
+static_assert(sizeof(off_t) == 8, "open64 differs from open here: interpose it apart");
+__attribute__((visibility("default"), alias("open"))) int open64(const char* path, int flags, ...);
 
 __attribute__((visibility("default"))) int close(int fd)
 {
