@@ -68,6 +68,10 @@ else()
   install(FILES ${vexload_man_files} DESTINATION share/man/man1)
 
   install(FILES ${PROJECT_SOURCE_DIR}/README.md ${vexload_image_manifest} DESTINATION ${vexload_doc_dir})
+
+  # The port modules at boot (systemd-modules-load), for access through ppdev.
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/linux/modules-load.conf
+    DESTINATION lib/modules-load.d RENAME vexload.conf)
 endif()
 
 # Which images the package holds, in its file name and its description: a

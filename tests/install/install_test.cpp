@@ -71,6 +71,9 @@ void expect_tree(const fs::path& root)
         EXPECT_TRUE(fs::exists(man) || fs::exists(man.string() + ".gz")) << man;
     }
     EXPECT_TRUE(fs::is_regular_file(root / "share/doc/vexload/images.txt"));
+    // The modules named one per line, as systemd-modules-load reads them.
+    const std::string modules = shell("grep -v '^#' '" + (root / "lib/modules-load.d/vexload.conf").string() + "'").out;
+    EXPECT_EQ(modules, "parport_pc\nppdev\n");
 }
 
 class Installed : public testing::Test {

@@ -209,4 +209,23 @@ TEST_F(Manual, VexloadSimPageHasEveryBoxOptionFaultAndMessage)
     EXPECT_GT(count, 20);
 }
 
+// A modprobe of several modules needs -a: without it the second name becomes
+// a parameter of the first. Every such command the README and the pages give
+// loads both port modules this way.
+TEST_F(Manual, ModprobeCommandsLoadEachModuleTheyName)
+{
+    const std::regex modprobe(R"(modprobe((?: +[-a-z_]+)*? +(?:parport_pc|ppdev)\b(?: +[-a-z_]+)*))");
+    const std::vector<std::string> texts = {slurp(source_dir / "README.md"), rendered("vexload.1")};
+    int count = 0;
+    for (const std::string& text : texts) {
+        for (std::sregex_iterator m(text.begin(), text.end(), modprobe), end; m != end; ++m, ++count) {
+            const std::string words = (*m)[1];
+            EXPECT_EQ(words.rfind(" -a ", 0), 0u) << m->str();
+            EXPECT_NE(words.find(" parport_pc"), std::string::npos) << m->str();
+            EXPECT_NE(words.find(" ppdev"), std::string::npos) << m->str();
+        }
+    }
+    EXPECT_GE(count, 2);
+}
+
 } // namespace
