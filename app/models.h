@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The model table: the names -m accepts and the board message of each model_code.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Classic single-letter option scanner; one option letter per call.
 #pragma once
 

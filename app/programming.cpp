@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/programming.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The programming steps of a run, from loading the port library to the verdict.
 #pragma once
 

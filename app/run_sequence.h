@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tool's main routine and its banner and usage text.
 #pragma once
 

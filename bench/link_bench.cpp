@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tool's own cost per port access: the bit clock and the debug exchange
 // over a port that only counts, so that what is measured is the link's code.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A whole programming run with read-back on the virtual box, as a technician
 // starts it: wall time here, and what the same run costs on a real port.
 #include <benchmark/benchmark.h>

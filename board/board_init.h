@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Board bring-up per model: register script, then the flash window.
 #pragma once
 

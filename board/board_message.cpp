@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "board/board_init.h"
 
 const char* board_message = nullptr;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The register scripts of the four board families, as one table walked by one
 // interpreter. A column per script; the families differ only in the values
 // stored into the register block at 0x40060000.

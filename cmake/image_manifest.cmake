@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Writes the list of the bootloader images a build embeds:
 #   cmake -D image_dir=DIR -D source_dir=DIR|"" -D version=V -D output=FILE -P image_manifest.cmake
 file(GLOB images RELATIVE ${image_dir} ${image_dir}/*.bin)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installation and packages.
 #
 # Linux: bin/vexload and bin/vexload-sim, the port-I/O library as

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # 32-bit Windows with MinGW-w64 (posix threads): the port-I/O driver grants
 # direct in/out instructions to 32-bit processes only. Everything is linked
 # statically so that no MinGW runtime DLL has to travel with the programs.

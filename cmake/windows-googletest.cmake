@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # GoogleTest for the Windows build, compiled by the cross compiler from the
 # sources Debian ships (its libgtest-dev is built for Linux). Included at the
 # end of project(); a config file in the build folder lets the tests'

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "flash/commands.h"
 
 #include "flash/flash_bus.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The AMD-style command set shared by the flash steps: command addresses are
 // flash words 0x5555 and 0x2AAA; commands are bytes in the low half of a word.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "flash/download.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Image download: unlock bypass, paired program cycle, data polling, progress line.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sector-by-sector erase of the whole flash.
 #pragma once
 

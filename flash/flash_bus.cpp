@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "flash/flash_bus.h"
 
 #include "link/debug_exchange.h"

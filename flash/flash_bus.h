@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // 16-bit flash bus cycles made by the halted core (r1 address, r2 data).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Flash chip identification: codes, sector layout, download address.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "board/board_init.h"
 #include "flash/download.h"
 #include "flash/identify.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Read-back of the download area against the image.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "images/catalogue.h"
 
 #include "images/catalogue_rows.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The embedded bootloader images, one per model_code.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the placeholder bootloader images that a build embeds when no real
 // images are supplied: make_images DIR NAME=WORDS ...
 //

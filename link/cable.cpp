@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/cable.h"
 
 #include "link/port.h"

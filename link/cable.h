@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cable signals on the parallel port's data register and the JTAG bit clock.
 #pragma once
 

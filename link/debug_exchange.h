@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One debug exchange with the core's JTAG debug port: an instruction scan when
 // the instruction changes, then a 33-bit data scan, Run-Test/Idle to Run-Test/Idle.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one seam between the tool and the cable: the parallel port's data
 // register (written) and status register (read). Which implementation a
 // program gets is decided when it is linked: the hardware port in vexload,

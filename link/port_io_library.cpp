@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/port_io_library.h"
 
 port_io_library port_io;

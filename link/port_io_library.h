@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Binding of the port-I/O library "WinIo.dll": loaded once, eight entry points
 // resolved by name, InitializeWinIo called once, released at process exit.
 #pragma once

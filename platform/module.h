@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Run-time loading of a shared library, and the one message box.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The process's two waits on the outside world: a pause and the end of the
 // process. Linked like the port: the real ones in vexload, simulated time and
 // a summary in vexload-sim.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Draws one debug exchange of a vexload-sim waveform as an SVG picture: the
 // five cable lines, the TAP states a logic analyser would decode from TCK and
 // TMS, the bits shifted in and out, and what the exchange carried.

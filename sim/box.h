@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The virtual box as a whole: cable, TAP, debug unit, core, bus, flash, clock.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/bus.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The core's big-endian bus: SDRAM from address 0, the memory controller's
 // register block, and the 16-bit flash window at the top of the address space.
 // An access that no device takes whole is a bus error (false).

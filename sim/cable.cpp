@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/cable.h"
 
 #include "sim/debug_unit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The JTAG cable on the PC's parallel port. Data register (0x378) bits:
 // 0, 5, 6, 7 the box's reset group (active low: all four low holds the box in
 // reset; the TAP is not reset by them), 1 TMS, 2 TCK, 3 TDI, 4 not connected.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/clock.h"
 
 #include <chrono>

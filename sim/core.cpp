@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/core.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The halted PowerPC core as the debug unit sees it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/debug_unit.h"
 
 #include "sim/core.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The core's JTAG debug unit: the control word, the stop/run state of the
 // core, the path to the debug data register (SPR 1011) and the status bit of
 // an operation that could not be carried out.

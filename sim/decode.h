@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fields of a PowerPC instruction word. Bit 0 is the least significant bit
 // here (the manuals count from the other end: their bits 0-5 are our 31-26).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/events.h"
 
 #include "sim/clock.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Ordered log of what the halted core did to the machine: register writes and
 // stores, for tests and traces. Off by default; a run of the flash download
 // makes some hundred thousand stores, so recording is one flag test when off.

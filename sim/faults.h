@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Named, reproducible faults of the virtual box, set from --fault NAME[=N].
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A 64 Mbit NOR flash chip in word mode, AMD command set, as the datasheets of
 // the MX29LV640M, S29GL064M, M29W640D and EN29LV640 describe it.
 //

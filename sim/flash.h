@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The NOR flash chip of the virtual box, as the box's owner sees it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/flash_chips.h"
 
 #include <cstring>

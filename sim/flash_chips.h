@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The NOR flash chips the box can carry: 64 Mbit, 16-bit bus, AMD command set.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/spr_table.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The special-purpose registers the core implements (a PowerPC 405 core),
 // by number. A number not in the table is no register: mfspr and mtspr of it
 // fail, as the core raises a program exception for them.

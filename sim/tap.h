@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // IEEE 1149.1 test access port of the core: the sixteen-state controller, a
 // 7-bit instruction register, the 33-bit debug scan and a 1-bit bypass.
 // TMS and TDI are sampled on the rising edge of TCK, TDO changes on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Traces of the virtual box: the debug exchanges (for tests), a port log
 // (one line per access) and a VCD waveform of the cable's signals.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DCR, SPR and MSR writes: the core moves them only from a GPR, so r0 is
 // borrowed and given its old value back.
 #include <cstdio>

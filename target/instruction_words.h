@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PowerPC instruction words that the halted core executes for the tool.
 // Bit 0 is the least significant bit of the word.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "target/link_test.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Taking the core under debug control, and the link and processor tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "target/memory.h"
 
 #include "target/instruction_words.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Stores through the halted core: r1 carries the address, r2 the value.
 #pragma once
 

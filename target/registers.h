@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // General registers, DCRs, SPRs and the MSR of the halted core.
 #pragma once
 

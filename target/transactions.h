@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The three forms in which every access to the halted core is written, each
 // one debug exchange.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared libraries are looked up only where the tool itself is installed: the
 // port-I/O library runs with the privileges that port access needs, so a copy
 // planted in the current directory or on LD_LIBRARY_PATH must never be picked up.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The cable on the real parallel port. The processor's port instructions are
 // used when the process has been granted the ports (ioperm by the port-I/O
 // library, or by the operator's own setup); where they are refused, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parallel port on Windows. With the port-I/O driver the process may use
 // the in/out instructions itself; where it is refused them (no driver, a
 // 64-bit Windows, Wine) the first instruction traps, and the run goes on

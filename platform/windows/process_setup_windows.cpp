@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Process start-up on Windows, before main: console output byte for byte as
 // on every other platform, and no error dialog that would stop an
 // unattended run.

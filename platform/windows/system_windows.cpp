@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/system.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The port-I/O library of the Linux build, "WinIo.dll" beside vexload, with the
 // classic entry points. Access to the parallel port's three registers is taken
 // with ioperm where the kernel allows it (root, no lockdown); otherwise the

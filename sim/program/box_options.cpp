@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/program/box_options.h"
 
 #include <charconv>

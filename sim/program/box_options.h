@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vexload-sim's own options, in front of the tool's: the chip, faults, the
 // flash file, traces and the cost of simulated time.
 #pragma once

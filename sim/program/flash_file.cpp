@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/program/flash_file.h"
 
 #include <filesystem>

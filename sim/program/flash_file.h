@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The flash array kept in a file between runs: 8 MiB, 16-bit words low byte first.
 #pragma once
 

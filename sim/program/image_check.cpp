@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/program/image_check.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vexload-sim: vexload's run sequence against the virtual box.
 #include <csignal>
 #include <cstdio>

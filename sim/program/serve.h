@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The box on a TCP port for a JTAG client speaking OpenOCD's remote_bitbang
 // protocol: '0'..'7' set TCK, TMS, TDI (bits 2, 1, 0), 'R' reads TDO ('0' or
 // '1'), 'r'..'u' drive TRST and SRST ('r' none asserted, 's' SRST, 't' TRST,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What vexload-sim tells on standard error when a run ends.
 #pragma once
 

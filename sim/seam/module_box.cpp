@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vexload-sim's library loading: a virtual WinIo.dll whose port functions
 // reach the virtual box, so that a simulated run never asks the real machine
 // for port access.

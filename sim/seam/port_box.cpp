@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vexload-sim's port: the data and status registers of the virtual box.
 #include "link/port.h"
 #include "sim/box.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vexload-sim's pause and exit: simulated time, then the program's summary.
 #include <cstdio>
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // -t is read like atoi, saturating where atoi's overflow would be undefined.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real vexload on command lines that end before any target access:
 // standard output byte for byte and the exit status.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The option scanner, call by call: value returned and state left behind.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // board_init on the virtual box: the core's event log must be the family's
 // script in order, and the DCRs, SPRs, MSR and register block must hold it.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // board_init against the exchange recorder: what goes out per model, and what
 // does not. The script's content is checked on the virtual box, where the core
 // decodes it.

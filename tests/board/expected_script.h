@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The board script as the board's documentation lists it, step by step, with
 // the value of each family: zorvan50, pellox, pellox-max, quilby90s.
 #pragma once

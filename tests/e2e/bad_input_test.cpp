@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile command lines: empty words, 100 kB words, bytes that are not
 // ASCII, -t values out of every range, hundreds of options. Neither program
 // may crash or read out of bounds (the sanitizer build watches), and each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files a run on the virtual box leaves behind, and the images they should hold.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What vexload prints for a run, built from the run's parts.
 #pragma once
 

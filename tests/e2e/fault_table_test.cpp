@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every named fault of the virtual box, alone and in sensible combinations,
 // through the whole program: standard output byte for byte, exit status, and
 // the flash the run leaves behind in a flash file that was filled beforehand.

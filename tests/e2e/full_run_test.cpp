@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole programming runs of vexload on the virtual box: standard output byte
 // for byte, exit status, and the flash the run leaves behind.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/flash/bus_cycles.h"
 
 #include <iomanip>

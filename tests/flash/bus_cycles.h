@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The recorded debug exchanges read back as the flash bus cycles they make,
 // with the instruction words written out here from the PowerPC encodings.
 #pragma once

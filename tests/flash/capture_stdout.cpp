@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/flash/capture_stdout.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Standard output of a piece of code, byte for byte, through a file.
 #pragma once
 

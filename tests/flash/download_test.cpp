@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Download, verify, placement and the progress line against the exchange recorder.
 #include <string>
 #include <vector>

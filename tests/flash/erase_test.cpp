@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sector erase against the exchange recorder.
 #include <string>
 #include <vector>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The flash steps driving the virtual box's chips through the whole link:
 // cable, TAP, debug unit, core, bus and NOR flash.
 #include <gtest/gtest.h>

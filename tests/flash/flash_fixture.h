@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The flash steps against the exchange recorder, with the board's flash window.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bus cycles and chip identification against the exchange recorder.
 #include <string>
 #include <vector>

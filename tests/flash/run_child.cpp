@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/flash/run_child.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a piece of code in a child process, as a run that may end the process.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/flash/test_images.h"
 
 #include <map>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A stand-in catalogue for the flash steps' unit tests: the images a test
 // puts in, by model_code, stored low byte first like the real ones.
 #pragma once

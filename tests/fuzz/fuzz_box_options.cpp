@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vexload-sim's own options: arbitrary words (the input split at NUL bytes)
 // through the option parser, then each fault, chip and library word that it
 // accepted through the box's own parsers.

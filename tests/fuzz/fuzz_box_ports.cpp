@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The virtual box fed arbitrary port traffic: data-register writes, status
 // reads, pauses, and whole JTAG scans for depth, in any order, under any one
 // fault and chip. The box must never crash, hang or break its own rules.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tool's command line up to the first port access: arbitrary argument
 // words (the input split at NUL bytes) go to run_sequence. The port seam below
 // jumps back here at the first access, so nothing ever reaches a port.

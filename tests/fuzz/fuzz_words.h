@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A fuzz input as a command line: words end at NUL bytes, the last one at the
 // end of the input; each word in a buffer of its own, so that the sanitizer
 // sees a read past its end.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # One short fuzz run as a test: a fresh scratch corpus for the inputs found,
 # the seeds read from the source tree, crash files kept in the scratch folder.
 #   cmake -DFUZZER=exe -DSCRATCH=dir -DSEEDS=dir -DRUNS=n [-DDICT=file] -P run_fuzz.cmake

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The embedded image catalogue: keys, lengths, layout, contents.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Configuring with a folder of real images that is not usable: one configure
 // run names every missing or wrongly sized image, and none of the good ones.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loads WinIo.dll the way vexload does, from the directory this program was
 // copied to, and prints the file it got and how many entry points it has:
 //   "<path> <entry points>" or "not found".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The release as a technician gets it: `cmake --install` into a scratch root
 // and the Debian package unpacked with dpkg-deb; the programs must start from
 // there and vexload must find its port-I/O library where it is installed.

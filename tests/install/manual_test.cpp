@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The manual pages: clean roff, and every message a run can print is in
 // them. The messages are read from the code itself, so that a message added
 // or reworded without its entry in the manual fails here.

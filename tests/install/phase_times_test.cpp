@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The step times of vexload-sim's summary, which the README's table of real
 // port times is made from: the box tells the steps apart by what it sees on
 // its bus, so they must add up to the run and stop where the run stopped.

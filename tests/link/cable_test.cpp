@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The bit clock and the reset group, byte for byte on the recording port.
 #include <gtest/gtest.h>
 

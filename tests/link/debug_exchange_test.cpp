@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Debug exchanges on the recording port: clock counts, instruction caching,
 // the TMS/TDI pattern, the result and the status bit.
 #include <gtest/gtest.h>

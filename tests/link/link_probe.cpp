@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A small program of the link, run from a directory of its own beside a test
 // build of WinIo.dll: loads the library as vexload does, drives the hardware
 // port, and tells at its very end whether the library was released and how often.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The port-I/O library binding and the hardware port, for real: link_probe runs
 // from a directory of its own with a test build of WinIo.dll beside it (or in
 // the install's lib/vexload, or nowhere), as vexload would. Nothing here gains

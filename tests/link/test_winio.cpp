@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test builds of the port-I/O library, one per behaviour (see CMakeLists.txt):
 // every call the tool makes is printed on the shared standard output.
 #include <cstdint>

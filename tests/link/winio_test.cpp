@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Linux WinIo.dll as built beside vexload: its eight entry points, and no
 // port access before InitializeWinIo has granted one. InitializeWinIo itself
 // is never called here: it would take the machine's real parallel port.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The core's bus: big-endian SDRAM, the register block, the 16-bit flash
 // window, and bus errors everywhere else.
 #include <gtest/gtest.h>

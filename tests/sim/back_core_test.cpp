@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The halted core: words decoded by their fields, so a wrongly built word does
 // the wrong thing.
 #include <gtest/gtest.h>

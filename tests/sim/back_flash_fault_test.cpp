@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The flash faults: what the chip shows the tool when each one is set.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The flash chip's command state machine, its codes, layouts and timing.
 #include <gtest/gtest.h>
 

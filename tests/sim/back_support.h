@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Instruction words built from their fields, as the architecture manual
 // lays them out, and a box in its power-on state for the core, bus and flash tests.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A small JTAG master for the box's tests, built from the cable wiring alone:
 // data register bit 1 TMS, 2 TCK, 3 TDI, 0/5/6/7 the reset group; status bit 7
 // is TDO inverted.

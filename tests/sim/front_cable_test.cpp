@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The cable as the box sees the parallel port: which bit is which signal, on
 // which edge TMS and TDI are taken and TDO changes, and the status byte.
 #include <gtest/gtest.h>

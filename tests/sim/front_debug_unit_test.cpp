@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The debug unit through the cable: halting the core, executing words, and
 // when the status bit reports an operation that could not be carried out.
 #include <gtest/gtest.h>

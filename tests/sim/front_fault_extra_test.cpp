@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The debug unit's bench faults: a status bit out of nowhere, and a box that
 // resets itself under the debugger.
 #include <gtest/gtest.h>

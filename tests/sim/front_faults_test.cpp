@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Named faults: parsing, and each cable-side fault as the PC sees it.
 #include <gtest/gtest.h>
 

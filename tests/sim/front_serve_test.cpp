@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The box served to a remote_bitbang client over loopback.
 #include <gtest/gtest.h>
 

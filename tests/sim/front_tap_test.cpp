@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The TAP of the box driven through the cable: IEEE 1149.1 state diagram,
 // instruction capture, bypass, and the 33-bit debug scan.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the box records and how it keeps time: the exchange list, the port log,
 // the VCD waveform, simulated time and the time limit.
 #include <gtest/gtest.h>

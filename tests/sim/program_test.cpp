@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vexload-sim as a program: box options, faults seen through the tool's
 // messages, the flash file between runs, traces, the time limit and the summary.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/support/exchange_recorder.h"
 
 #include "link/cable.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A stand-in for the link, linked into unit tests instead of link/ and the
 // platform seam: every debug exchange, TAP clock, reset-line change and pause
 // is recorded in order, and data reads are answered from a script.

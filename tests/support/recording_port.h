@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The port seam of the link's unit tests: every byte written to the data
 // register is logged, status reads are answered from a script and then from a
 // default, and the pause and the end of the process are recorded or real.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs one of the project's programs as a technician would and keeps what it printed.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File names in the system's temporary folder for tests; the process id and a
 // serial number keep concurrent test runs and repeated calls apart.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The banner and usage text, byte for byte, as every path that ends before
 // the target prints it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A fresh virtual box with the core taken under debug control, as a run
 // begins: power on, reset and halt, then link status errors become fatal.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The target operations on the virtual box: what they leave in the core, the
 // bus and the link statistics, and how the link tests meet the box's faults.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exact debug exchanges of the target operations, against the recorder.
 #include <gtest/gtest.h>
 

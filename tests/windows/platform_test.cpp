@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Windows platform layer with the port-I/O binding, run as a program
 // beside each stand-in WinIo.dll (or none). Under Wine, as on a Windows
 // without the port driver, the process is refused the port instructions.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drives the Windows platform layer and the port-I/O binding, one command
 // word at a time, printing what each gives back:
 //   load         port_io.load()             -> "load 0|1"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A stand-in for WinIo.dll (not the real library): the eight entry points
 // with their signatures, a journal of the calls, and a status register that
 // echoes TDI inverted on bit 7, as a cable with TDI looped back to TDO would.
