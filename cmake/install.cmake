@@ -39,40 +39,92 @@ if(WIN32)
   install(FILES ${PROJECT_BINARY_DIR}/packaging/README-WinIo.txt DESTINATION .)
   install(FILES ${vexload_image_manifest} DESTINATION .)
 else()
-  install(TARGETS vexload RUNTIME DESTINATION bin)
-  if(TARGET vexload-sim)
-    install(TARGETS vexload-sim RUNTIME DESTINATION bin)
-  endif()
+  # The programs of the package and the port-I/O library, in the order installed.
+  set(vexload_packaged_programs vexload)
+  foreach(program IN ITEMS vexload-sim vexload-ocd)
+    if(TARGET ${program})
+      list(APPEND vexload_packaged_programs ${program})
+    endif()
+  endforeach()
+  install(TARGETS ${vexload_packaged_programs} RUNTIME DESTINATION bin)
   # A MODULE library: installed as LIBRARY, under the name the tool loads.
   install(TARGETS vexload_winio LIBRARY DESTINATION lib/vexload)
 
-  # Manual pages, compressed as Debian installs them where gzip is at hand.
-  set(vexload_man_pages vexload.1 vexload-sim.1)
+  # No compiler identification in the installed binaries (.comment): it
+  # carries nothing a user needs and differs from one compiler build to the next.
+  find_program(VEXLOAD_OBJCOPY NAMES objcopy ${CMAKE_OBJCOPY})
+  if(VEXLOAD_OBJCOPY)
+    set(installed_binaries "")
+    foreach(program IN LISTS vexload_packaged_programs)
+      list(APPEND installed_binaries "bin/$<TARGET_FILE_NAME:${program}>")
+    endforeach()
+    list(APPEND installed_binaries "lib/vexload/$<TARGET_FILE_NAME:vexload_winio>")
+    install(CODE "foreach(file IN ITEMS ${installed_binaries})
+  execute_process(COMMAND \"${VEXLOAD_OBJCOPY}\" --remove-section=.comment
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${file}\" COMMAND_ERROR_IS_FATAL ANY)
+endforeach()")
+  endif()
+
+  # Manual pages and the changelog, compressed as Debian installs them where
+  # gzip is at hand (-n: no name or time stamp, so that builds are repeatable).
   find_program(VEXLOAD_GZIP gzip)
-  set(vexload_man_files "")
-  foreach(page IN LISTS vexload_man_pages)
-    set(source ${PROJECT_SOURCE_DIR}/man/${page})
-    if(VEXLOAD_GZIP)
-      set(compressed ${PROJECT_BINARY_DIR}/man/${page}.gz)
-      add_custom_command(
-        OUTPUT ${compressed}
-        COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
-        COMMAND ${VEXLOAD_GZIP} -9nc ${source} > ${compressed}
-        DEPENDS ${source}
-        COMMENT "Compressing ${page}")
-      list(APPEND vexload_man_files ${compressed})
-    else()
-      list(APPEND vexload_man_files ${source})
+  function(vexload_compressed source output_var)
+    get_filename_component(name ${source} NAME)
+    if(NOT VEXLOAD_GZIP)
+      set(${output_var} ${source} PARENT_SCOPE)
+      return()
     endif()
+    set(compressed ${PROJECT_BINARY_DIR}/compressed/${name}.gz)
+    add_custom_command(
+      OUTPUT ${compressed}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/compressed
+      COMMAND ${VEXLOAD_GZIP} -9nc ${source} > ${compressed}
+      DEPENDS ${source}
+      COMMENT "Compressing ${name}")
+    set(${output_var} ${compressed} PARENT_SCOPE)
+  endfunction()
+
+  set(vexload_man_files "")
+  foreach(page IN ITEMS vexload.1 vexload-sim.1)
+    vexload_compressed(${PROJECT_SOURCE_DIR}/man/${page} file)
+    list(APPEND vexload_man_files ${file})
   endforeach()
-  add_custom_target(vexload_man_pages ALL DEPENDS ${vexload_man_files})
+  vexload_compressed(${PROJECT_SOURCE_DIR}/packaging/debian/changelog vexload_changelog)
+  add_custom_target(vexload_man_pages ALL DEPENDS ${vexload_man_files} ${vexload_changelog})
   install(FILES ${vexload_man_files} DESTINATION share/man/man1)
 
-  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${vexload_image_manifest} DESTINATION ${vexload_doc_dir})
+  # The licence in the machine-readable copyright format, from LICENSE itself.
+  file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
+  string(REGEX MATCH "Copyright \\(c\\) ([^\n]+)\n" copyright_line "${licence}")
+  set(vexload_copyright "${CMAKE_MATCH_1}")
+  string(FIND "${licence}" "${copyright_line}" at)
+  string(LENGTH "${copyright_line}" length)
+  math(EXPR at "${at} + ${length}")
+  string(SUBSTRING "${licence}" ${at} -1 licence)
+  string(STRIP "${licence}" licence)
+  string(REGEX REPLACE "\n\n" "\n.\n" licence "${licence}")
+  string(REGEX REPLACE "\n" "\n " vexload_licence_text " ${licence}")
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/copyright.in ${PROJECT_BINARY_DIR}/copyright @ONLY)
+  set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
+
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${vexload_image_manifest} ${PROJECT_BINARY_DIR}/copyright
+    DESTINATION ${vexload_doc_dir})
+  install(FILES ${vexload_changelog} DESTINATION ${vexload_doc_dir} RENAME changelog.gz)
+
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/lintian-overrides
+    DESTINATION share/lintian/overrides RENAME vexload)
 
   # The port modules at boot (systemd-modules-load), for access through ppdev.
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/linux/modules-load.conf
     DESTINATION lib/modules-load.d RENAME vexload.conf)
+
+  # The binaries whose library needs make the package's Depends (cpack time).
+  set(packaged_files "")
+  foreach(program IN LISTS vexload_packaged_programs)
+    list(APPEND packaged_files "$<TARGET_FILE:${program}>")
+  endforeach()
+  list(APPEND packaged_files "$<TARGET_FILE:vexload_winio>")
+  file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/packaged-binaries.txt CONTENT "$<JOIN:${packaged_files},\n>\n")
 endif()
 
 # Which images the package holds, in its file name and its description: a
@@ -118,13 +170,15 @@ else()
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "vexload maintainers <support@vexload.invalid>")
   set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  # Dependencies from the binaries themselves where dpkg-shlibdeps is at hand.
+  # Dependencies from the binaries themselves, by dpkg-shlibdeps where it is
+  # at hand, worked out at cpack time by package_depends.cmake rather than by
+  # cpack's own SHLIBDEPS: that one also adds ldconfig calls for the private
+  # module in lib/vexload, which no other program links against.
   find_program(VEXLOAD_DPKG_SHLIBDEPS dpkg-shlibdeps)
-  if(VEXLOAD_DPKG_SHLIBDEPS)
-    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  else()
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)")
-  endif()
+  set(CPACK_VEXLOAD_DPKG_SHLIBDEPS "${VEXLOAD_DPKG_SHLIBDEPS}")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)")
+  set(CPACK_VEXLOAD_PACKAGED_BINARIES ${PROJECT_BINARY_DIR}/packaged-binaries.txt)
+  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/package_depends.cmake)
 endif()
 
 include(CPack)

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -205,6 +206,32 @@ TEST_F(DebianPackage, ControlFieldsNameTheProjectItsVersionAndItsNeeds)
     // The main build carries the placeholders: name and description say so.
     EXPECT_NE(field("Description").find("placeholder images"), std::string::npos) << field("Description");
     EXPECT_TRUE(deb_.ends_with("-placeholder-images.deb")) << deb_;
+}
+
+// What lintian, Debian's package checker, finds: no error, no warning, and
+// none of the notes on hardening, ldconfig calls or unneeded sections.
+TEST_F(DebianPackage, LintianFindsNoErrorAndNoWarning)
+{
+    if (!have_program("lintian"))
+        GTEST_SKIP() << "lintian is not installed";
+    const program_result r = shell("lintian --info --display-info --allow-root '" + deb_ + "' 2>&1");
+    const std::regex bad(R"((^|\n)[EW]: |hardening-|ldconfig|unneeded-section|no-copyright|no-changelog)");
+    EXPECT_FALSE(std::regex_search(r.out, bad)) << r.out;
+}
+
+// The files Debian policy asks of every package under /usr/share/doc, and
+// those entries in the form that tools read.
+TEST_F(DebianPackage, CarriesTheCopyrightAndAChangelogOfThisVersion)
+{
+    const std::string doc = dir_ + "/root/usr/share/doc/vexload/";
+    const std::string copyright = shell("cat '" + doc + "copyright'").out;
+    EXPECT_EQ(copyright.rfind("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n", 0), 0u)
+        << copyright;
+    EXPECT_NE(copyright.find("\nLicense: MIT\n Permission is hereby granted"), std::string::npos) << copyright;
+    const std::string changelog = shell("gzip -dc '" + doc + "changelog.gz'").out;
+    EXPECT_EQ(changelog.rfind("vexload (" PROJECT_VERSION_TEXT ") ", 0), 0u) << changelog;
+    // Owned by root, as dpkg unpacks it.
+    EXPECT_EQ(trimmed(shell("dpkg-deb -c '" + deb_ + "' | awk '$2 != \"root/root\"'").out), "");
 }
 
 TEST_F(DebianPackage, UnpacksToUsrAndItsVexloadStarts)
