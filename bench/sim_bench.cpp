@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cost of the virtual box per port access, driven by the tool's own link: the
 // bit clock and the debug exchange over the box's port, as vexload-sim runs
 // them. The link's own share is what link_bench measures.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Turns the model table (images/model_table.txt) into what the build compiles:
 #   vexload_model_table(TABLE OUTPUT_DIR IMAGES_VAR)
 # writes OUTPUT_DIR/model_table.h (the models, in index order),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the embedded images came from, fixed when the build is configured.
 #pragma once
 

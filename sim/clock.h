@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Time of the virtual box. Simulated: every port access costs port_ns; a
 // Sleep advances time and waits for nothing. Time is derived from the access
 // count, so the port path pays one increment and nothing more. Real (a box

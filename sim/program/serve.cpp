@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/program/serve.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/e2e/recorded_run.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One programming run of the tool's own steps on the virtual box, in this
 // process, with the box's event log on: where in a run the box sees each step
 // begin, for tests that aim a fault at a point of a run.

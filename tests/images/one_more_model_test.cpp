@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A model table with one row more than the project's: the new model is known
 // by name, offered in both video formats, and its images join the block,
 // while every model before it keeps its code, message and image.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Packages a build tree and unpacks the package as a technician installs it:
 #   cmake -D TREE=DIR -D OUT=DIR [-D IMAGES=DIR -D WRITER=PROGRAM -D IMAGE_LIST=... -D SOURCE_DIR=...
 #         -D GENERATOR=... -D CONFIGURE_ARGS=... -D TARGETS=...] -P package_tree.cmake

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes stand-ins for the real bootloader images, for a build configured
 // with VEXLOAD_IMAGE_DIR: write_test_images DIR NAME=WORDS ...
 //

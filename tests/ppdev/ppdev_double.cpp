@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A double of the Linux parallel-port device for LD_PRELOAD: /dev/parport0
 // opened and driven with the ppdev ioctls reaches the virtual box in this
 // process; every other path and descriptor goes to the C library untouched.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The production vexload as installed from its package, with the WinIo.dll it
 // loads, against the virtual box behind a double of /dev/parport0, run as an
 // unprivileged user (so that ioperm is refused and ppdev carries every
