@@ -111,9 +111,6 @@ endforeach()")
     DESTINATION ${vexload_doc_dir})
   install(FILES ${vexload_changelog} DESTINATION ${vexload_doc_dir} RENAME changelog.gz)
 
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/lintian-overrides
-    DESTINATION share/lintian/overrides RENAME vexload)
-
   # The port modules at boot (systemd-modules-load), for access through ppdev.
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/linux/modules-load.conf
     DESTINATION lib/modules-load.d RENAME vexload.conf)
