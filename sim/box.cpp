@@ -2,6 +2,8 @@
 #include "sim/box.h"
 
 #include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <limits>
 
 #include "sim/cable.h"
@@ -21,8 +23,14 @@ constexpr uint64_t never = std::numeric_limits<uint64_t>::max();
 constexpr uint64_t ns_per_ms = 1000000;
 
 // The port path stays on its fast branch until the access count passes this:
-// 0 while tracing or a cable fault is active, else the next cable pull or time limit.
-uint64_t slow_after = never;
+// 0 while tracing or a cable fault is active or a stop is requested, else the
+// next cable pull or time limit. Atomic because a signal handler sets it; a
+// relaxed load is the same plain load on the port path.
+std::atomic<uint64_t> slow_after{never};
+static_assert(std::atomic<uint64_t>::is_always_lock_free);
+
+volatile std::sig_atomic_t stop_signal = 0;
+void (*stop_handler)(int) = nullptr;
 
 uint64_t port_reads = 0;
 uint64_t sleeps = 0;
@@ -77,27 +85,41 @@ void refresh_path()
 {
     const bool always = port_log_active() || vcd_active() || faults.tdo_stuck_0 || faults.tdo_stuck_1 ||
                         faults.slow_target > 1;
-    slow_after = always ? 0 : never;
+    uint64_t after = always ? 0 : never;
     if (faults.cable_pull >= 0)
-        slow_after = std::min(slow_after, static_cast<uint64_t>(faults.cable_pull));
+        after = std::min(after, static_cast<uint64_t>(faults.cable_pull));
     if (limit_set) {
         const uint64_t now = now_ns();
         const uint64_t port_ns = clock_port_ns();
         if (now > limit_ns)
-            slow_after = 0;
+            after = 0;
         else if (port_ns != 0)
-            slow_after = std::min(slow_after, clock_port_accesses + (limit_ns - now) / port_ns);
+            after = std::min(after, clock_port_accesses + (limit_ns - now) / port_ns);
     }
+    slow_after.store(after, std::memory_order_relaxed);
+    // A signal between the computation and the store is seen here.
+    if (stop_signal != 0)
+        slow_after.store(0, std::memory_order_relaxed);
 }
 
-void check_time_limit()
+void fire_time_limit()
 {
-    if (!limit_set || now_ns() <= limit_ns)
-        return;
     limit_set = false;
     limit_passed = true;
     refresh_path();
     limit_handler();
+}
+
+// The points where a run can be stopped: a requested stop, then the time limit.
+void check_stops()
+{
+    if (stop_signal != 0 && stop_handler != nullptr) {
+        void (*handler)(int) = stop_handler;
+        stop_handler = nullptr;
+        handler(stop_signal);
+    }
+    if (limit_set && now_ns() > limit_ns)
+        fire_time_limit();
 }
 
 // A target too slow for short half periods: it sees TCK change only once the
@@ -116,7 +138,7 @@ uint8_t slow_target_view(uint8_t data)
 
 [[gnu::noinline]] void slow_write(uint8_t data)
 {
-    check_time_limit();
+    check_stops();
     if (port_log_active())
         port_log_write(data);
     pc_data = data;
@@ -128,7 +150,7 @@ uint8_t slow_target_view(uint8_t data)
 
 [[gnu::noinline]] uint8_t slow_read()
 {
-    check_time_limit();
+    check_stops();
     const uint8_t status = cable_status(line_tdo());
     if (port_log_active())
         port_log_read(status);
@@ -174,7 +196,7 @@ void box_use_real_time()
 
 void box_port_write(uint8_t value)
 {
-    if (++clock_port_accesses > slow_after) [[unlikely]] {
+    if (++clock_port_accesses > slow_after.load(std::memory_order_relaxed)) [[unlikely]] {
         slow_write(value);
         return;
     }
@@ -184,7 +206,7 @@ void box_port_write(uint8_t value)
 uint8_t box_port_read()
 {
     ++port_reads;
-    if (++clock_port_accesses > slow_after) [[unlikely]]
+    if (++clock_port_accesses > slow_after.load(std::memory_order_relaxed)) [[unlikely]]
         return slow_read();
     return cable_status(tap.tdo);
 }
@@ -192,9 +214,20 @@ uint8_t box_port_read()
 void box_sleep(uint32_t ms)
 {
     ++sleeps;
+    const uint64_t now = now_ns();
+    const uint64_t pause = ms * ns_per_ms;
+    if (limit_set && now + pause > limit_ns) {
+        // The limit falls within this pause: the run stops at the limit.
+        const uint64_t slept = limit_ns > now ? limit_ns - now : 0;
+        sleep_ms += slept / ns_per_ms;
+        advance_ns(slept);
+        check_stops();
+        fire_time_limit();
+        return;
+    }
     sleep_ms += ms;
-    advance_ns(ms * ns_per_ms);
-    check_time_limit();
+    advance_ns(pause);
+    check_stops();
     refresh_path();
 }
 
@@ -264,6 +297,17 @@ void box_set_time_limit(uint64_t ns, void (*on_limit)())
 bool box_time_limit_passed()
 {
     return limit_passed;
+}
+
+void box_request_stop(int signal)
+{
+    stop_signal = signal;
+    slow_after.store(0, std::memory_order_relaxed);
+}
+
+void box_set_stop_handler(void (*on_stop)(int signal))
+{
+    stop_handler = on_stop;
 }
 
 void box_set_exit_hook(void (*hook)(int status))

@@ -55,6 +55,12 @@ const std::vector<exchange_record>& box_exchanges();
 void box_set_time_limit(uint64_t limit_ns, void (*on_limit)());
 bool box_time_limit_passed();
 
+// Safe in a signal handler: the next port access or pause calls the stop
+// handler with signal (once), before the time limit. The port path pays
+// nothing until then.
+void box_request_stop(int signal);
+void box_set_stop_handler(void (*on_stop)(int signal));
+
 // What the sim build of platform_exit calls before the process ends (the
 // program's summary and saving); nullptr: none.
 void box_set_exit_hook(void (*hook)(int status));

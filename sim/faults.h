@@ -31,6 +31,9 @@ struct fault_set {
 
 extern fault_set faults;
 
+// The faults in table order, each with its number's name: "tdo-stuck-0, ..., cable-pull=N, ..."
+std::string fault_list();
+
 // Applies one "NAME" or "NAME=N"; false (with a reason in error) for an unknown name or bad number.
 bool fault_apply(const std::string& text, std::string& error);
 

@@ -102,7 +102,7 @@ chip_state chip;
 uint64_t sector_erase_ns = flash_sector_erase_ns;
 uint64_t program_ns = flash_program_ns;
 std::unique_ptr<uint16_t[]> array;
-const char* chip_name = "MX29LV640MT";
+const char* chip_name = flash_default_chip;
 bool chip_chosen = false;
 
 uint16_t* words()

@@ -11,8 +11,7 @@ namespace sim {
 constexpr uint32_t flash_window_base = 0xFF800000;
 constexpr size_t flash_chip_words = 0x400000; // 8 MiB on a 16-bit bus
 
-// Chooses a chip by name (S29GL064M, M29W640DT, EN29LV640B, MX29LV640MT,
-// MX29LV640BT); false for an unknown name.
+// Chooses a chip of the chip table by name; false for an unknown name.
 bool flash_select_chip(const std::string& name);
 
 // A top-boot chip answering with any autoselect codes.

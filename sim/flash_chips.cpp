@@ -33,6 +33,14 @@ const flash_chip* flash_chip_by_name(const char* name)
     return nullptr;
 }
 
+std::string flash_chip_names()
+{
+    std::string text;
+    for (const flash_chip& c : chips)
+        text += (text.empty() ? "" : ", ") + std::string(c.name);
+    return text;
+}
+
 unsigned flash_sector_of(bool top_boot, uint32_t word)
 {
     if (top_boot)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace sim {
 
@@ -21,8 +22,14 @@ constexpr unsigned flash_sector_count = 135; // 127 x 64 KB + 8 x 8 KB
 constexpr uint32_t flash_big_sector_words = 0x8000;
 constexpr uint32_t flash_boot_sector_words = 0x1000;
 
+// The chip fitted unless another is chosen.
+constexpr const char* flash_default_chip = "MX29LV640MT";
+
 // Chip by name (as in flash_select_chip), nullptr when unknown.
 const flash_chip* flash_chip_by_name(const char* name);
+
+// The chips in table order: "S29GL064M, M29W640DT, ..."
+std::string flash_chip_names();
 
 // Sector index of a word address in the layout, and each sector's first word and size.
 unsigned flash_sector_of(bool top_boot, uint32_t word);

@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "sim/faults.h"
+#include "sim/flash_chips.h"
+#include "sim/program/phases.h"
+
 namespace {
 
 constexpr double max_seconds = 1.0e10; // keeps the limit in 64-bit nanoseconds
@@ -68,80 +72,256 @@ bool parse_chip_id(const std::string& text, uint16_t (&id)[4])
     return true;
 }
 
-// The options that take a value, by name.
-const char* const valued[] = {"--chip", "--chip-id", "--fault", "--flash", "--vcd", "--port-log", "--port-ns",
-    "--max-sim-seconds", "--serve", "--winio", "--sector-erase-ms", "--word-program-us"};
+using setter = bool (*)(box_options&, const std::string& value, std::string& error);
 
-bool takes_value(const std::string& name)
+bool set_chip(box_options& o, const std::string& value, std::string&)
 {
-    for (const char* v : valued)
-        if (name == v)
-            return true;
+    o.chip = value;
+    o.chip_given = true;
+    o.chip_id_given = false;
+    return true;
+}
+
+bool set_chip_id(box_options& o, const std::string& value, std::string& error)
+{
+    if (!parse_chip_id(value, o.chip_id)) {
+        error = "--chip-id wants four hexadecimal 16-bit codes MFR,DEV,W0E,W0F, not '" + value + "'";
+        return false;
+    }
+    o.chip_id_given = true;
+    o.chip_given = false;
+    return true;
+}
+
+bool set_fault(box_options& o, const std::string& value, std::string&)
+{
+    o.faults.push_back(value);
+    return true;
+}
+
+bool set_flash(box_options& o, const std::string& value, std::string&)
+{
+    o.flash_path = value;
+    return true;
+}
+
+bool set_vcd(box_options& o, const std::string& value, std::string&)
+{
+    o.vcd_path = value;
+    return true;
+}
+
+bool set_point(run_point& point, const char* name, const std::string& value, std::string& error)
+{
+    point.given = true;
+    point.phase = phase_by_word(value);
+    if (point.phase >= 0 || parse_seconds(value, point.ns))
+        return true;
+    error = std::string(name) + " wants a phase (" + phase_words() + ") or seconds from 0 to 1e10, not '" +
+            value + "'";
     return false;
 }
 
-bool apply(box_options& o, const std::string& name, const std::string& value, std::string& error)
+bool set_vcd_from(box_options& o, const std::string& value, std::string& error)
 {
-    if (name == "--chip") {
-        o.chip = value;
-        o.chip_given = true;
-        o.chip_id_given = false;
-    } else if (name == "--chip-id") {
-        if (!parse_chip_id(value, o.chip_id)) {
-            error = "--chip-id wants four hexadecimal 16-bit codes MFR,DEV,W0E,W0F, not '" + value + "'";
+    return set_point(o.vcd_from, "--vcd-from", value, error);
+}
+
+bool set_vcd_until(box_options& o, const std::string& value, std::string& error)
+{
+    return set_point(o.vcd_until, "--vcd-until", value, error);
+}
+
+bool set_port_log(box_options& o, const std::string& value, std::string&)
+{
+    o.port_log_path = value;
+    return true;
+}
+
+bool set_port_ns(box_options& o, const std::string& value, std::string& error)
+{
+    // At 0 simulated time stands still: no chip operation would ever finish
+    // and no time limit could end the run.
+    if (!parse_unsigned(value, o.port_ns) || o.port_ns == 0 || o.port_ns > max_port_ns) {
+        error = "--port-ns wants a whole number of nanoseconds from 1 to 1000000000, not '" + value + "'";
+        return false;
+    }
+    return true;
+}
+
+bool set_sector_erase(box_options& o, const std::string& value, std::string& error)
+{
+    // An erase of no time at all is no chip's, and hides the tool's polling.
+    uint64_t ms = 0;
+    if (!parse_unsigned(value, ms) || ms == 0 || ms > max_sector_erase_ms) {
+        error = "--sector-erase-ms wants a whole number of milliseconds from 1 to 1000000, not '" + value + "'";
+        return false;
+    }
+    o.sector_erase_ns = ms * 1'000'000;
+    return true;
+}
+
+bool set_word_program(box_options& o, const std::string& value, std::string& error)
+{
+    uint64_t us = 0;
+    if (!parse_unsigned(value, us) || us == 0 || us > max_word_program_us) {
+        error = "--word-program-us wants a whole number of microseconds from 1 to 1000000, not '" + value + "'";
+        return false;
+    }
+    o.word_program_ns = us * 1'000;
+    return true;
+}
+
+bool set_time_limit(box_options& o, const std::string& value, std::string& error)
+{
+    if (!parse_seconds(value, o.time_limit_ns)) {
+        error = "--max-sim-seconds wants a number of seconds from 0 to 1e10, not '" + value + "'";
+        return false;
+    }
+    o.time_limit_given = true;
+    return true;
+}
+
+bool set_winio(box_options& o, const std::string& value, std::string& error)
+{
+    if (value != "present" && value != "absent" && value != "incomplete" && value != "init-fails") {
+        error = "--winio wants present, absent, incomplete or init-fails, not '" + value + "'";
+        return false;
+    }
+    o.winio = value;
+    return true;
+}
+
+bool set_serve(box_options& o, const std::string& value, std::string& error)
+{
+    uint64_t port = 0;
+    if (!parse_unsigned(value, port) || port > 65535) {
+        error = "--serve wants a TCP port number from 0 to 65535, not '" + value + "'";
+        return false;
+    }
+    o.serve_port = static_cast<int>(port);
+    return true;
+}
+
+bool set_strict_status(box_options& o, const std::string&, std::string&)
+{
+    o.strict_status = true;
+    return true;
+}
+
+bool set_help(box_options& o, const std::string&, std::string&)
+{
+    o.help = true;
+    return true;
+}
+
+bool set_version(box_options& o, const std::string&, std::string&)
+{
+    o.version = true;
+    return true;
+}
+
+std::string chip_help()
+{
+    return sim::flash_chip_names() + " (default " + sim::flash_default_chip + ")";
+}
+
+std::string phase_help()
+{
+    return phase_words();
+}
+
+struct box_option {
+    const char* name;
+    const char* value;      // the value's name in --help; nullptr: a flag
+    bool run_only;          // nothing to --serve
+    setter set;
+    const char* help;
+    std::string (*names)(); // a table's names, after the help text; or nullptr
+};
+
+const box_option table[] = {
+    {"--chip", "NAME", false, set_chip, "the flash chip fitted:", chip_help},
+    {"--chip-id", "M,D,E,F", false, set_chip_id, "a top-boot chip answering these autoselect codes (hex)",
+        nullptr},
+    {"--fault", "NAME[=N]", false, set_fault,
+        "inject a fault (repeatable; N counts port accesses for cable-pull and exchanges from 0 for "
+        "status-error and box-reset, K is a sector, I a programmed word from 0):",
+        sim::fault_list},
+    {"--flash", "FILE", false, set_flash,
+        "the chip's 8 MiB array, 16-bit words low byte first; loaded when the file exists (an erased chip "
+        "otherwise) and saved when the run ends",
+        nullptr},
+    {"--vcd", "FILE", false, set_vcd, "waveform of tck, tms, tdi, tdo, rst on simulated time", nullptr},
+    {"--vcd-from", "PHASE|S", false, set_vcd_from,
+        "the waveform starts at this phase or simulated second; phases:", phase_help},
+    {"--vcd-until", "PHASE|S", false, set_vcd_until, "the waveform ends with this phase or at this second",
+        nullptr},
+    {"--port-log", "FILE", false, set_port_log, "one line per port access: \"w XX\" or \"r XX\"", nullptr},
+    {"--port-ns", "N", false, set_port_ns, "cost of one port access in ns (default 1000)", nullptr},
+    {"--max-sim-seconds", "S", true, set_time_limit, "stop once simulated time passes S seconds", nullptr},
+    {"--sector-erase-ms", "N", false, set_sector_erase, "time of one sector erase in ms (default 700, typical)",
+        nullptr},
+    {"--word-program-us", "N", false, set_word_program, "time of one word program in us (default 10, typical)",
+        nullptr},
+    {"--winio", "MODE", true, set_winio,
+        "the PC's WinIo.dll: present (default), absent, incomplete (no SetPhysLong), init-fails", nullptr},
+    {"--strict-status", nullptr, true, set_strict_status,
+        "exit status 1 for a run that did not program the image although vexload's status is 0", nullptr},
+    {"--serve", "PORT", false, set_serve,
+        "no run: serve the box on 127.0.0.1:PORT to a JTAG client speaking remote_bitbang, one at a time, "
+        "until interrupted (0: any free port); the box keeps real time then",
+        nullptr},
+    {"--version", nullptr, false, set_version, "the version, and end", nullptr},
+    {"--help", nullptr, false, set_help, "this text", nullptr},
+};
+
+const box_option* find_option(const std::string& name)
+{
+    for (const box_option& o : table)
+        if (name == o.name)
+            return &o;
+    return nullptr;
+}
+
+std::string option_names()
+{
+    std::string text;
+    for (const box_option& o : table)
+        text += (text.empty() ? "" : ", ") + std::string(o.name);
+    return text;
+}
+
+// The two ends of the waveform in the order of a run, where both are phases
+// or both are times.
+bool window_in_order(const run_point& from, const run_point& until)
+{
+    if (!from.given || !until.given || (from.phase < 0) != (until.phase < 0))
+        return true;
+    return from.phase >= 0 ? from.phase <= until.phase : from.ns <= until.ns;
+}
+
+bool check_together(const box_options& o, const std::vector<const box_option*>& given, int argc,
+    char* const argv[], std::string& error)
+{
+    if (o.serve_port >= 0) {
+        for (const box_option* g : given)
+            if (g->run_only) {
+                error = std::string(g->name) + " does not apply to --serve";
+                return false;
+            }
+        if (o.tool_arguments < argc) {
+            error = "vexload options do not apply to --serve: '" + std::string(argv[o.tool_arguments]) + "'";
             return false;
         }
-        o.chip_id_given = true;
-        o.chip_given = false;
-    } else if (name == "--fault") {
-        o.faults.push_back(value);
-    } else if (name == "--flash") {
-        o.flash_path = value;
-    } else if (name == "--vcd") {
-        o.vcd_path = value;
-    } else if (name == "--port-log") {
-        o.port_log_path = value;
-    } else if (name == "--port-ns") {
-        // At 0 simulated time stands still: no chip operation would ever finish
-        // and no time limit could end the run.
-        if (!parse_unsigned(value, o.port_ns) || o.port_ns == 0 || o.port_ns > max_port_ns) {
-            error = "--port-ns wants a whole number of nanoseconds from 1 to 1000000000, not '" + value + "'";
-            return false;
-        }
-    } else if (name == "--sector-erase-ms") {
-        // An erase of no time at all is no chip's, and hides the tool's polling.
-        uint64_t ms = 0;
-        if (!parse_unsigned(value, ms) || ms == 0 || ms > max_sector_erase_ms) {
-            error = "--sector-erase-ms wants a whole number of milliseconds from 1 to 1000000, not '" + value + "'";
-            return false;
-        }
-        o.sector_erase_ns = ms * 1'000'000;
-    } else if (name == "--word-program-us") {
-        uint64_t us = 0;
-        if (!parse_unsigned(value, us) || us == 0 || us > max_word_program_us) {
-            error = "--word-program-us wants a whole number of microseconds from 1 to 1000000, not '" + value + "'";
-            return false;
-        }
-        o.word_program_ns = us * 1'000;
-    } else if (name == "--max-sim-seconds") {
-        if (!parse_seconds(value, o.time_limit_ns)) {
-            error = "--max-sim-seconds wants a number of seconds from 0 to 1e10, not '" + value + "'";
-            return false;
-        }
-        o.time_limit_given = true;
-    } else if (name == "--winio") {
-        if (value != "present" && value != "absent" && value != "incomplete" && value != "init-fails") {
-            error = "--winio wants present, absent, incomplete or init-fails, not '" + value + "'";
-            return false;
-        }
-        o.winio = value;
-    } else if (name == "--serve") {
-        uint64_t port = 0;
-        if (!parse_unsigned(value, port) || port > 65535) {
-            error = "--serve wants a TCP port number from 0 to 65535, not '" + value + "'";
-            return false;
-        }
-        o.serve_port = static_cast<int>(port);
+    }
+    if ((o.vcd_from.given || o.vcd_until.given) && o.vcd_path.empty()) {
+        error = "--vcd-from and --vcd-until need --vcd";
+        return false;
+    }
+    if (!window_in_order(o.vcd_from, o.vcd_until)) {
+        error = "--vcd-until comes before --vcd-from";
+        return false;
     }
     return true;
 }
@@ -150,39 +330,79 @@ bool apply(box_options& o, const std::string& name, const std::string& value, st
 
 bool parse_box_options(int argc, char* const argv[], box_options& options, std::string& error)
 {
+    std::vector<const box_option*> given;
     int i = 1;
-    while (i < argc) {
+    for (; i < argc; ++i) {
         const std::string word = argv[i];
         if (word == "--") {
             ++i;
             break;
         }
-        if (word == "--help") {
-            options.help = true;
-            ++i;
-            continue;
-        }
+        if (word.rfind("--", 0) != 0)
+            break; // the tool's first word: it has no long options
         const size_t equals = word.find('=');
         const std::string name = word.substr(0, equals);
-        if (!takes_value(name))
-            break;
+        const box_option* option = find_option(name);
+        if (option == nullptr) {
+            error = "unknown box option '" + name + "'; box options: " + option_names();
+            return false;
+        }
         std::string value;
-        if (equals != std::string::npos) {
-            value = word.substr(equals + 1);
-        } else {
-            if (i + 1 >= argc) {
-                error = name + " needs a value";
+        if (option->value == nullptr) {
+            if (equals != std::string::npos) {
+                error = name + " takes no value";
                 return false;
             }
+        } else if (equals != std::string::npos) {
+            value = word.substr(equals + 1);
+        } else if (i + 1 < argc) {
             value = argv[++i];
         }
-        if (!apply(options, name, value, error))
+        if (option->value != nullptr && value.empty()) {
+            error = name + " needs a value";
             return false;
-        ++i;
+        }
+        if (!option->set(options, value, error))
+            return false;
+        given.push_back(option);
     }
     options.tool_arguments = i;
-    return true;
+    return check_together(options, given, argc, argv, error);
 }
+
+namespace {
+
+constexpr size_t help_column = 26;
+constexpr size_t help_width = 79;
+
+// line (the option and its value), then text from the help column on,
+// wrapped at blanks; a line too long for the column stands alone.
+void print_wrapped(const std::string& line, const std::string& text)
+{
+    std::string lead = line;
+    if (lead.size() + 1 > help_column) {
+        std::printf("%s\n", lead.c_str());
+        lead.clear();
+    }
+    lead.resize(help_column, ' ');
+    constexpr size_t room = help_width - help_column;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.size();
+        if (end - at > room) {
+            end = text.rfind(' ', at + room);
+            if (end == std::string::npos || end <= at)
+                end = text.find(' ', at + room);
+            if (end == std::string::npos)
+                end = text.size();
+        }
+        std::printf("%s%s\n", lead.c_str(), text.substr(at, end - at).c_str());
+        lead.assign(help_column, ' ');
+        at = end < text.size() ? end + 1 : end;
+    }
+}
+
+} // namespace
 
 void print_box_help()
 {
@@ -191,35 +411,27 @@ void print_box_help()
         "Runs vexload against the virtual box and prints what vexload prints; a\n"
         "summary of the run follows on standard error.\n"
         "\n"
-        "Box options (they end at \"--\" or at the first word that is not one):\n"
-        "  --chip NAME             flash chip: S29GL064M, M29W640DT, EN29LV640B,\n"
-        "                          MX29LV640MT (default), MX29LV640BT\n"
-        "  --chip-id M,D,E,F       a top-boot chip answering these autoselect codes (hex)\n"
-        "  --fault NAME[=N]        inject a fault (repeatable): tdo-stuck-0, tdo-stuck-1,\n"
-        "                          cable-pull=N, slow-target=N, no-execute, bad-adder,\n"
-        "                          never-halted, status-error=N, box-reset=N, no-chip,\n"
-        "                          erase-stuck=K, program-fail=I, slow-program=I,\n"
-        "                          verify-mismatch=I (N counts port accesses for\n"
-        "                          cable-pull, exchanges from 0 for status-error and\n"
-        "                          box-reset; K a sector; I programmed words from 0)\n"
-        "  --flash FILE            the chip's 8 MiB array, 16-bit words low byte first;\n"
-        "                          loaded when the file exists (an erased chip otherwise)\n"
-        "                          and saved when the run ends\n"
-        "  --vcd FILE              waveform of tck, tms, tdi, tdo, rst on simulated time\n"
-        "  --port-log FILE         one line per port access: \"w XX\" or \"r XX\"\n"
-        "  --port-ns N             cost of one port access in ns (default 1000)\n"
-        "  --max-sim-seconds N     stop once simulated time passes N seconds\n"
-        "  --sector-erase-ms N     time of one sector erase in ms (default 700, typical)\n"
-        "  --word-program-us N     time of one word program in us (default 10, typical)\n"
-        "  --winio MODE            the PC's WinIo.dll: present (default), absent,\n"
-        "                          incomplete (no SetPhysLong), init-fails\n"
-        "  --serve PORT            no run: serve the box on 127.0.0.1:PORT to a JTAG\n"
-        "                          client speaking remote_bitbang, one at a time,\n"
-        "                          until interrupted (0: any free port); the box keeps\n"
-        "                          real time then\n"
-        "  --help                  this text\n"
+        "Box options (they end at \"--\" or at the first word not starting with \"--\"):\n");
+    for (const box_option& o : table) {
+        std::string line = "  ";
+        line += o.name;
+        if (o.value != nullptr) {
+            line += ' ';
+            line += o.value;
+        }
+        std::string help = o.help;
+        if (o.names != nullptr) {
+            help += ' ';
+            help += o.names();
+        }
+        print_wrapped(line, help);
+    }
+    std::printf(
         "\n"
         "Exit status: vexload's own (0, or 255 after a link or program failure);\n"
-        "2 for a bad box option or flash file; 3 when the flash file or a trace\n"
-        "could not be written; 124 when --max-sim-seconds stopped the run.\n");
+        "1 with --strict-status for a run that did not program the image; 2 for a\n"
+        "bad box option, a flash file that cannot be used or one in use by another\n"
+        "run; 3 when the flash file or a trace could not be written; 124 when\n"
+        "--max-sim-seconds stopped the run; 130, 143, 141 after SIGINT, SIGTERM,\n"
+        "SIGPIPE (the flash saved as it stood).\n");
 }

@@ -9,6 +9,14 @@
 
 #include "sim/flash.h"
 
+// A point of a run: the start or the end of one of the summary's phases, or
+// a simulated time.
+struct run_point {
+    bool given = false;
+    int phase = -1; // index into phase_starts; -1: ns
+    uint64_t ns = 0;
+};
+
 struct box_options {
     bool chip_given = false;           // --chip; otherwise the box's default chip
     std::string chip;
@@ -17,6 +25,8 @@ struct box_options {
     std::vector<std::string> faults;   // NAME or NAME=N, in order
     std::string flash_path;
     std::string vcd_path;
+    run_point vcd_from;                // the waveform starts here (the start of a phase)
+    run_point vcd_until;               // and ends here (the end of a phase)
     std::string port_log_path;
     uint64_t port_ns = 1000;
     uint64_t sector_erase_ns = sim::flash_sector_erase_ns; // the chip's typical times unless given
@@ -25,12 +35,15 @@ struct box_options {
     uint64_t time_limit_ns = 0;
     std::string winio = "present";    // the PC's port-I/O library: present, absent, incomplete, init-fails
     int serve_port = -1;               // --serve: remote_bitbang on 127.0.0.1
+    bool strict_status = false;        // 1 for a run that reports a failure with status 0
     bool help = false;
+    bool version = false;
     int tool_arguments = 1;            // index of the first word for the tool
 };
 
 // Reads box options from argv[1] on, up to "--" (dropped) or the first word
-// that is not a box option. false with a message in error for a bad value.
+// that does not start with "--". false with a message in error for an
+// unknown option, a bad value or options that do not go together.
 bool parse_box_options(int argc, char* const argv[], box_options& options, std::string& error);
 
 void print_box_help();

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "sim/program/flash_file.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -8,31 +11,217 @@
 
 #include "sim/flash.h"
 
+#ifdef _WIN32
+#include <process.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
 namespace {
 
 constexpr std::uintmax_t file_bytes = sim::flash_chip_words * 2;
+constexpr int max_links = 40; // as the kernel allows in one path
 
-} // namespace
+std::string target;    // the file the flash lives in, links followed
+std::string lock_path; // target + ".lock" while this run holds it
 
-bool flash_file_load(const std::string& path, std::string& error)
+// The file a chain of symbolic links ends at, even one that does not exist yet.
+std::string resolved(const std::string& path)
+{
+    fs::path p = path;
+    std::error_code code;
+    for (int i = 0; i < max_links && fs::is_symlink(p, code); ++i) {
+        const fs::path next = fs::read_symlink(p, code);
+        if (code)
+            break;
+        p = next.is_absolute() ? next : p.parent_path() / next;
+    }
+    return p.string();
+}
+
+std::string reason()
+{
+    return std::strerror(errno);
+}
+
+#ifdef _WIN32
+
+HANDLE lock_handle = INVALID_HANDLE_VALUE;
+
+bool lock(std::string& error)
+{
+    // Unshared and deleted on close: a second run cannot open it, and it
+    // goes away with this process however the process ends.
+    lock_handle = CreateFileA(lock_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (lock_handle != INVALID_HANDLE_VALUE)
+        return true;
+    if (GetLastError() == ERROR_SHARING_VIOLATION)
+        error = "flash file " + target + " is in use by another run";
+    else
+        error = "cannot lock flash file " + target + " through " + lock_path;
+    return false;
+}
+
+void unlock()
+{
+    if (lock_handle != INVALID_HANDLE_VALUE)
+        CloseHandle(lock_handle);
+    lock_handle = INVALID_HANDLE_VALUE;
+}
+
+bool write_replacing(const unsigned char* bytes, std::string& error)
+{
+    const std::string temporary = target + ".saving." + std::to_string(_getpid());
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(file_bytes));
+        out.close();
+        if (!out) {
+            error = "cannot write flash file " + temporary;
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+            return false;
+        }
+    }
+    std::error_code code;
+    fs::rename(temporary, target, code);
+    if (code) {
+        error = "cannot replace flash file " + target + ": " + code.message();
+        fs::remove(temporary, code);
+        return false;
+    }
+    return true;
+}
+
+#else
+
+int lock_fd = -1;
+
+bool lock(std::string& error)
+{
+    // The lock file is removed when a run lets it go: a run that opened the
+    // old one locks a file no longer in the folder, sees so and tries again.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const int fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            error = "cannot lock flash file " + target + " through " + lock_path + ": " + reason();
+            return false;
+        }
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            error = errno == EWOULDBLOCK ? "flash file " + target + " is in use by another run"
+                                         : "cannot lock flash file " + target + ": " + reason();
+            close(fd);
+            return false;
+        }
+        struct stat held {};
+        struct stat named {};
+        if (fstat(fd, &held) == 0 && stat(lock_path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+            held.st_ino == named.st_ino) {
+            lock_fd = fd;
+            return true;
+        }
+        close(fd);
+    }
+    error = "cannot lock flash file " + target + ": " + lock_path + " keeps changing";
+    return false;
+}
+
+void unlock()
+{
+    if (lock_fd < 0)
+        return;
+    unlink(lock_path.c_str());
+    close(lock_fd);
+    lock_fd = -1;
+}
+
+// The mode a new file gets, or the one the file has.
+mode_t file_mode()
+{
+    struct stat s {};
+    if (stat(target.c_str(), &s) == 0)
+        return s.st_mode & 07777;
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+bool write_all(int fd, const unsigned char* bytes, size_t size)
+{
+    while (size > 0) {
+        const ssize_t done = write(fd, bytes, size);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return false;
+        bytes += done;
+        size -= static_cast<size_t>(done);
+    }
+    return true;
+}
+
+void sync_folder()
+{
+    const fs::path folder = fs::path(target).parent_path();
+    const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+bool write_replacing(const unsigned char* bytes, std::string& error)
+{
+    std::string name = target + ".saving.XXXXXX";
+    const int fd = mkstemp(name.data());
+    if (fd < 0) {
+        error = "cannot write flash file " + name + ": " + reason();
+        return false;
+    }
+    const bool written = fchmod(fd, file_mode()) == 0 && write_all(fd, bytes, file_bytes) && fsync(fd) == 0;
+    const std::string why = reason();
+    if (close(fd) != 0 || !written) {
+        error = "cannot write flash file " + name + ": " + (written ? reason() : why);
+        unlink(name.c_str());
+        return false;
+    }
+    if (rename(name.c_str(), target.c_str()) != 0) {
+        error = "cannot replace flash file " + target + ": " + reason();
+        unlink(name.c_str());
+        return false;
+    }
+    sync_folder();
+    return true;
+}
+
+#endif
+
+bool load(std::string& error)
 {
     std::error_code code;
-    if (!std::filesystem::exists(path, code))
+    if (!fs::exists(target, code))
         return true;
-    const std::uintmax_t size = std::filesystem::file_size(path, code);
+    const std::uintmax_t size = fs::file_size(target, code);
     if (code) {
-        error = "cannot read flash file " + path + ": " + code.message();
+        error = "cannot read flash file " + target + ": " + code.message();
         return false;
     }
     if (size != file_bytes) {
-        error = "flash file " + path + " holds " + std::to_string(size) + " bytes, not the chip's " +
+        error = "flash file " + target + " holds " + std::to_string(size) + " bytes, not the chip's " +
                 std::to_string(file_bytes);
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(target, std::ios::binary);
     const auto bytes = std::make_unique<unsigned char[]>(file_bytes);
     if (!in.read(reinterpret_cast<char*>(bytes.get()), static_cast<std::streamsize>(file_bytes))) {
-        error = "cannot read flash file " + path;
+        error = "cannot read flash file " + target;
         return false;
     }
     uint16_t* words = sim::flash_array();
@@ -41,7 +230,21 @@ bool flash_file_load(const std::string& path, std::string& error)
     return true;
 }
 
-bool flash_file_save(const std::string& path, std::string& error)
+} // namespace
+
+bool flash_file_open(const std::string& path, std::string& error)
+{
+    target = resolved(path);
+    lock_path = target + ".lock";
+    if (!lock(error))
+        return false;
+    if (load(error))
+        return true;
+    flash_file_release();
+    return false;
+}
+
+bool flash_file_save(std::string& error)
 {
     const auto bytes = std::make_unique<unsigned char[]>(file_bytes);
     const uint16_t* words = sim::flash_array();
@@ -49,24 +252,10 @@ bool flash_file_save(const std::string& path, std::string& error)
         bytes[2 * w] = static_cast<unsigned char>(words[w]);
         bytes[2 * w + 1] = static_cast<unsigned char>(words[w] >> 8);
     }
-    const std::string temporary = path + ".saving";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.get()), static_cast<std::streamsize>(file_bytes));
-        out.close();
-        if (!out) {
-            error = "cannot write flash file " + temporary;
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code code;
-    std::filesystem::rename(temporary, path, code);
-    if (code) {
-        error = "cannot replace flash file " + path + ": " + code.message();
-        std::filesystem::remove(temporary, code);
-        return false;
-    }
-    return true;
+    return write_replacing(bytes.get(), error);
+}
+
+void flash_file_release()
+{
+    unlock();
 }

@@ -4,11 +4,18 @@
 
 #include <string>
 
-// Loads path into the box's flash array when the file exists; leaves the array
-// as it is when it does not. false (with a reason) for a file of another size
-// or one that cannot be read.
-bool flash_file_load(const std::string& path, std::string& error);
+// Takes the flash file for this run and loads it into the box's flash array
+// when it exists (the array stays erased when it does not). A symbolic link
+// stands for the file it names. The file is locked against a second run
+// through FILE.lock beside it (flock on Linux, an unshared handle on
+// Windows), removed when the run lets the file go. false (with a reason) for
+// a file in use, one of another size or one that cannot be read or locked.
+bool flash_file_open(const std::string& path, std::string& error);
 
-// Saves the array through a temporary file renamed over path, so that a run
-// stopped half-way never leaves a torn file behind.
-bool flash_file_save(const std::string& path, std::string& error);
+// Saves the array through a uniquely named temporary file beside the file,
+// flushed to the disk and renamed over it, keeping the file's mode: a run
+// stopped half-way or a second writer never leaves a torn file behind.
+bool flash_file_save(std::string& error);
+
+// Lets the file go (the lock file removed); also when it was never saved.
+void flash_file_release();

@@ -10,8 +10,11 @@
 #include "app/run_sequence.h"
 #include "platform/system.h"
 #include "sim/box.h"
+#include "sim/events.h"
 #include "sim/faults.h"
 #include "sim/flash.h"
+#include "sim/flash_chips.h"
+#include "sim/program/image_check.h"
 #include "sim/program/box_options.h"
 #include "sim/program/flash_file.h"
 #include "sim/program/summary.h"
@@ -20,6 +23,7 @@
 
 namespace {
 
+constexpr int status_failed = 1;
 constexpr int status_bad_option = 2;
 constexpr int status_not_saved = 3;
 constexpr int status_time_limit = 124;
@@ -32,8 +36,43 @@ extern "C" void stop_serving(int)
     serving.stop.store(true);
 }
 
+extern "C" void stop_run(int signal)
+{
+    sim::box_request_stop(signal);
+}
+
+struct signal_name {
+    int number;
+    const char* name;
+};
+
+constexpr signal_name stop_signals[] = {
+    {SIGINT, "SIGINT"},
+    {SIGTERM, "SIGTERM"},
+#ifdef SIGPIPE
+    {SIGPIPE, "SIGPIPE"}, // standard output closed: the run cannot be watched any more
+#endif
+};
+
+// A run that never touched the port (usage only, a server that could not
+// listen) changed nothing: no summary, nothing saved.
+bool box_was_used()
+{
+    const sim::box_stats& s = sim::box_statistics();
+    return s.port_writes + s.port_reads + s.sleeps != 0;
+}
+
+// The run programmed the image: it got as far as the download, and the
+// image is in the flash now.
+bool image_programmed()
+{
+    uint64_t ignored = 0;
+    return sim::milestone_time(sim::milestone::first_program, ignored) && image_in_flash();
+}
+
 [[noreturn]] void refuse(const std::string& message)
 {
+    flash_file_release();
     std::fprintf(stderr, "vexload-sim: %s\n", message.c_str());
     std::exit(status_bad_option);
 }
@@ -42,12 +81,17 @@ extern "C" void stop_serving(int)
 [[noreturn]] void finish(int status)
 {
     std::fflush(stdout);
-    print_summary();
+    const bool used = box_was_used();
+    if (used)
+        print_summary();
+    if (options.strict_status && status == 0 && !image_programmed())
+        status = status_failed;
     std::string error;
-    if (!options.flash_path.empty() && !flash_file_save(options.flash_path, error)) {
+    if (used && !options.flash_path.empty() && !flash_file_save(error)) {
         std::fprintf(stderr, "vexload-sim: %s\n", error.c_str());
         status = status_not_saved;
     }
+    flash_file_release();
     if (!sim::box_close_traces()) {
         std::fprintf(stderr, "vexload-sim: a trace file could not be written completely\n");
         status = status_not_saved;
@@ -63,6 +107,17 @@ void time_limit_passed()
     finish(status_time_limit);
 }
 
+void stopped_by(int signal)
+{
+    const char* name = "a signal";
+    for (const signal_name& s : stop_signals)
+        if (s.number == signal)
+            name = s.name;
+    std::fflush(stdout);
+    std::fprintf(stderr, "\nvexload-sim: stopped by %s\n", name);
+    finish(128 + signal);
+}
+
 void set_up_box()
 {
     std::string error;
@@ -74,11 +129,10 @@ void set_up_box()
     sim::box_power_on();
     sim::flash_set_times(options.sector_erase_ns, options.word_program_ns);
     if (options.chip_given && !sim::flash_select_chip(options.chip))
-        refuse("unknown chip '" + options.chip +
-               "'; known chips: S29GL064M, M29W640DT, EN29LV640B, MX29LV640MT, MX29LV640BT");
+        refuse("unknown chip '" + options.chip + "'; known chips: " + sim::flash_chip_names());
     if (options.chip_id_given)
         sim::flash_set_chip_id(options.chip_id[0], options.chip_id[1], options.chip_id[2], options.chip_id[3]);
-    if (!options.flash_path.empty() && !flash_file_load(options.flash_path, error))
+    if (!options.flash_path.empty() && !flash_file_open(options.flash_path, error))
         refuse(error);
     if (!options.vcd_path.empty() && !sim::box_open_vcd(options.vcd_path))
         refuse("cannot open VCD file " + options.vcd_path);
@@ -99,14 +153,25 @@ int main(int argc, char* argv[])
         print_box_help();
         return 0;
     }
+    if (options.version) {
+        std::printf("vexload-sim %s\n", VEXLOAD_VERSION);
+        return 0;
+    }
     set_up_box();
 
     if (options.serve_port >= 0) {
         std::signal(SIGINT, stop_serving);
         std::signal(SIGTERM, stop_serving);
+#ifdef SIGPIPE
+        std::signal(SIGPIPE, SIG_IGN);
+#endif
         sim::box_use_real_time();
         finish(sim::serve_remote_bitbang(options.serve_port, serving));
     }
+
+    sim::box_set_stop_handler(stopped_by);
+    for (const signal_name& s : stop_signals)
+        std::signal(s.number, stop_run);
 
     if (options.time_limit_given)
         sim::box_set_time_limit(options.time_limit_ns, time_limit_passed);

@@ -11,6 +11,7 @@
 
 #ifndef _WIN32
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -59,26 +60,51 @@ int serve_remote_bitbang(int, serve_control&)
 
 namespace {
 
-// Waits until fd is readable or a stop is requested; false on stop.
-bool wait_readable(int fd, serve_control& control)
+constexpr char busy_line[] = "vexload-sim: busy: the box serves one client at a time\n";
+
+// A client that connects while another is served is told so and let go at
+// once, rather than left waiting behind a session that may never end.
+void turn_away(int listener)
+{
+    const int waiting = accept(listener, nullptr, nullptr);
+    if (waiting < 0)
+        return;
+    send(waiting, busy_line, sizeof busy_line - 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+    close(waiting);
+}
+
+// Waits until fd is ready for events or a stop is requested; false on stop
+// or an error. With a listener, clients that connect meanwhile are turned away.
+bool wait_for(int fd, short events, int listener, serve_control& control)
 {
     while (!control.stop.load()) {
-        pollfd p{fd, POLLIN, 0};
-        const int ready = poll(&p, 1, poll_ms);
-        if (ready > 0)
-            return true;
+        pollfd p[2] = {{fd, events, 0}, {listener, POLLIN, 0}};
+        const int ready = poll(p, listener >= 0 ? 2 : 1, poll_ms);
         if (ready < 0 && errno != EINTR)
             return false;
+        if (ready <= 0)
+            continue;
+        if (listener >= 0 && (p[1].revents & POLLIN) != 0)
+            turn_away(listener);
+        if (p[0].revents != 0)
+            return true;
     }
     return false;
 }
 
-bool send_all(int fd, const char* bytes, size_t size)
+// Sends without blocking, so that a client that does not read its replies
+// cannot hold the server past a stop request.
+bool send_all(int fd, const char* bytes, size_t size, int listener, serve_control& control)
 {
     while (size > 0) {
-        const ssize_t sent = send(fd, bytes, size, MSG_NOSIGNAL);
+        const ssize_t sent = send(fd, bytes, size, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent < 0 && errno == EINTR)
             continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (!wait_for(fd, POLLOUT, listener, control))
+                return false;
+            continue;
+        }
         if (sent <= 0)
             return false;
         bytes += sent;
@@ -88,13 +114,13 @@ bool send_all(int fd, const char* bytes, size_t size)
 }
 
 // One client's session: until 'Q', end of stream, an error or a stop.
-void serve_client(int fd, serve_control& control)
+void serve_client(int fd, int listener, serve_control& control)
 {
     char in[4096];
     char out[sizeof in];
-    while (wait_readable(fd, control)) {
-        const ssize_t got = recv(fd, in, sizeof in, 0);
-        if (got < 0 && errno == EINTR)
+    while (wait_for(fd, POLLIN, listener, control)) {
+        const ssize_t got = recv(fd, in, sizeof in, MSG_DONTWAIT);
+        if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
             continue;
         if (got <= 0)
             return;
@@ -105,7 +131,7 @@ void serve_client(int fd, serve_control& control)
             if (const char reply = remote_bitbang_byte(in[i]))
                 out[replies++] = reply;
         }
-        if (!send_all(fd, out, replies) || quit)
+        if (!send_all(fd, out, replies, listener, control) || quit)
             return;
     }
 }
@@ -121,12 +147,13 @@ int serve_remote_bitbang(int port, serve_control& control)
     }
     const int yes = 1;
     setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    fcntl(listener, F_SETFL, O_NONBLOCK); // a client gone before accept() must not block it
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(static_cast<uint16_t>(port));
     socklen_t length = sizeof address;
-    if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener, 1) != 0 ||
+    if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener, 4) != 0 ||
         getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         std::fprintf(stderr, "vexload-sim: cannot listen on 127.0.0.1:%d: %s\n", port, std::strerror(errno));
         close(listener);
@@ -138,12 +165,12 @@ int serve_remote_bitbang(int port, serve_control& control)
     control.bound_port.store(ntohs(address.sin_port));
     std::fprintf(stderr, "vexload-sim: remote_bitbang on 127.0.0.1:%d\n", control.bound_port.load());
 
-    while (wait_readable(listener, control)) {
+    while (wait_for(listener, POLLIN, -1, control)) {
         const int client = accept(listener, nullptr, nullptr);
         if (client < 0)
             continue;
         setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-        serve_client(client, control);
+        serve_client(client, listener, control);
         close(client);
     }
     close(listener);

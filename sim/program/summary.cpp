@@ -20,22 +20,6 @@ unsigned long long ull(uint64_t value)
     return static_cast<unsigned long long>(value);
 }
 
-// A step and the bus activity that starts it; the link tests start at power-on.
-struct phase_start {
-    const char* name;
-    bool at_power_on;
-    sim::milestone mark;
-};
-
-constexpr phase_start phase_starts[run_phase_count] = {
-    {"link tests", true, sim::milestone::first_dcr_write},
-    {"board script", false, sim::milestone::first_dcr_write},
-    {"identify", false, sim::milestone::first_flash_access},
-    {"erase", false, sim::milestone::first_erase_command},
-    {"download", false, sim::milestone::first_program},
-    {"verify", false, sim::milestone::read_after_program},
-};
-
 } // namespace
 
 void run_phases(run_phase (&phases)[run_phase_count])

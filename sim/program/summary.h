@@ -4,12 +4,11 @@
 
 #include <cstdint>
 
+#include "sim/program/phases.h"
+
 // Simulated time, port accesses, TCK cycles, exchanges, sleeps, the time of
 // each step of the run, and last "image in flash: yes" or "image in flash: no".
 void print_summary();
-
-// The steps of a programming run as the box's bus shows them.
-constexpr int run_phase_count = 6;
 
 struct run_phase {
     const char* name;

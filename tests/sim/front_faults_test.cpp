@@ -52,6 +52,8 @@ const parse_case parse_cases[] = {
     {"cable-pull=0x10", false},
     {"cable-pull=99999999999999999999", false},
     {"never-halted=1", false},    // takes none
+    {"erase-stuck=135", false},   // the chip has sectors 0 to 134: could never fire
+    {"slow-target=1", false},     // a one-write filter misses nothing
     {"", false},
     {"no-such-fault", false},
 };
@@ -88,6 +90,9 @@ TEST_F(FrontFaults, ErrorNamesTheFault)
     EXPECT_FALSE(sim::fault_apply("cable-yank=3", error));
     EXPECT_NE(error.find("cable-yank"), std::string::npos);
     EXPECT_NE(error.find("cable-pull=N"), std::string::npos) << "lists the known faults";
+    // The number's name is the one --help gives.
+    EXPECT_FALSE(sim::fault_apply("erase-stuck", error));
+    EXPECT_NE(error.find("erase-stuck=K"), std::string::npos) << error;
 }
 
 TEST_F(FrontFaults, TdoStuckAtZeroReadsZerosWithoutStatus)
