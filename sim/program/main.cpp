@@ -54,6 +54,21 @@ constexpr signal_name stop_signals[] = {
 #endif
 };
 
+// Without restarting: a write blocked on a full pipe returns, so that the run
+// reaches its next port access and stops there.
+void catch_signal(int signal, void (*handler)(int))
+{
+#ifdef _WIN32
+    std::signal(signal, handler);
+#else
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    sigaction(signal, &action, nullptr);
+#endif
+}
+
 // A run that never touched the port (usage only, a server that could not
 // listen) changed nothing: no summary, nothing saved.
 bool box_was_used()
@@ -160,8 +175,8 @@ int main(int argc, char* argv[])
     set_up_box();
 
     if (options.serve_port >= 0) {
-        std::signal(SIGINT, stop_serving);
-        std::signal(SIGTERM, stop_serving);
+        catch_signal(SIGINT, stop_serving);
+        catch_signal(SIGTERM, stop_serving);
 #ifdef SIGPIPE
         std::signal(SIGPIPE, SIG_IGN);
 #endif
@@ -171,7 +186,7 @@ int main(int argc, char* argv[])
 
     sim::box_set_stop_handler(stopped_by);
     for (const signal_name& s : stop_signals)
-        std::signal(s.number, stop_run);
+        catch_signal(s.number, stop_run);
 
     if (options.time_limit_given)
         sim::box_set_time_limit(options.time_limit_ns, time_limit_passed);

@@ -81,6 +81,21 @@ TEST_F(Program, BadBoxOptionsEndWithStatus2)
         {{"--max-sim-seconds", "-1"}, "--max-sim-seconds"},
         {{"--flash", wrong_size}, "bytes"},
         {{"--vcd", "/nonexistent-dir/w.vcd"}, "VCD"},
+        // Misspelt: the tool has no long options.
+        {{"--flsh", "x", "--"}, "unknown box option '--flsh'; box options: --chip, "},
+        {{"--vdc", "typo.vcd"}, "unknown box option '--vdc'"},
+        {{"--help=1", "--"}, "--help takes no value"},
+        {{"--flash", ""}, "--flash needs a value"},
+        {{"--flash=", "--"}, "--flash needs a value"},
+        {{"--vcd", ""}, "--vcd needs a value"},
+        {{"--port-log=", "--"}, "--port-log needs a value"},
+        {{"--fault", "erase-stuck=135"}, "erase-stuck: '135' is not a number from 0 to 134"},
+        {{"--serve", "0"}, "vexload options do not apply to --serve: '-m'"},
+        {{"--serve", "0", "--max-sim-seconds", "1", "--"}, "--max-sim-seconds does not apply to --serve"},
+        {{"--serve", "0", "--strict-status", "--"}, "--strict-status does not apply to --serve"},
+        {{"--vcd-from", "erase", "--"}, "need --vcd"},
+        {{"--vcd", "w.vcd", "--vcd-from", "eras"}, "--vcd-from wants a phase (link-tests, board-script, "},
+        {{"--vcd", "w.vcd", "--vcd-from", "verify", "--vcd-until", "erase"}, "--vcd-until comes before"},
     };
     for (const bad_option& c : cases) {
         std::vector<std::string> args = c.args;
@@ -90,6 +105,7 @@ TEST_F(Program, BadBoxOptionsEndWithStatus2)
         EXPECT_EQ(r.status, 2) << c.args[0];
         EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
         EXPECT_EQ(r.out, "") << c.args[0];
+        EXPECT_EQ(r.err.find("simulated time"), std::string::npos) << c.args[0] << ": a summary of no run";
     }
     EXPECT_EQ(slurp(wrong_size), "too short");
     fs::remove(wrong_size);
@@ -106,12 +122,11 @@ TEST_F(Program, HelpNamesTheOptions)
 
 TEST_F(Program, ToolWordsAfterTheBoxOptionsGoToTheTool)
 {
-    // No model: the tool's usage, no port traffic, no image.
+    // No model: the tool's usage, no port traffic, no summary of a run that never was.
     const program_result bare = run({});
     EXPECT_EQ(bare.status, 0);
     EXPECT_EQ(bare.out.rfind("=====", 0), 0u) << bare.out;
-    EXPECT_EQ(last_line(bare.err), "image in flash: no");
-    EXPECT_EQ(summary_number(bare.err, "port accesses"), 0u);
+    EXPECT_EQ(bare.err, "");
     // "--" ends the box options; a word after it that looks like one is the tool's.
     const program_result after = run({"--port-ns", "10", "--", "--chip", "-h"});
     EXPECT_EQ(after.status, 0);
@@ -142,6 +157,66 @@ TEST_F(Program, ChipTimesSetTheEraseAndTheDownload)
         const double download = std::stod(r.err.substr(r.err.find("phase download: ") + 16));
         EXPECT_EQ(download > typical_download, c.slower_download) << args[0];
         EXPECT_EQ(last_line(r.err), "image in flash: yes") << args[0];
+    }
+}
+
+TEST_F(Program, VersionAndHelpComeFromTheTables)
+{
+    const program_result version = run({"--version", "-m", "zorvan50s"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "vexload-sim " VEXLOAD_VERSION "\n");
+    const program_result help = run({"--help"});
+    // The argument names --help gives are the ones the refusals use.
+    for (const char* said : {"erase-stuck=K", "program-fail=I", "cable-pull=N", "MX29LV640BT", "board-script, identify"})
+        EXPECT_NE(help.out.find(said), std::string::npos) << said;
+}
+
+struct strict_case {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+};
+
+// The flash holds the image before each run: a run that fails must say so
+// even though the image is already there.
+TEST_F(Program, StrictStatusFailsWhereTheToolReportsAFailure)
+{
+    const std::string flash = scratch("strict.flash");
+    ASSERT_EQ(run({"--flash", flash, "-m", "zorvan50s"}).status, 0);
+    const strict_case cases[] = {
+        {"target test failed", {"--strict-status", "--fault", "tdo-stuck-0"}, 1},
+        {"flash not recognised", {"--strict-status", "--chip-id", "C2,1234,0,0"}, 1},
+        {"Programming failed !", {"--strict-status", "--fault", "verify-mismatch=5", "--", "-c", "1"}, 1},
+        {"usage only", {"--strict-status", "--", "-h"}, 1},
+        {"the tool's own status without it", {"--fault", "tdo-stuck-0"}, 0},
+        {"a good run", {"--strict-status", "--", "-c", "1"}, 0},
+    };
+    for (const strict_case& c : cases) {
+        std::vector<std::string> args = {"--flash", flash};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.insert(args.end(), {"-m", "zorvan50s"});
+        const program_result r = run(args);
+        EXPECT_EQ(r.status, c.status) << c.name << ": " << r.out.substr(0, 200);
+    }
+    fs::remove(flash);
+}
+
+struct limit_case {
+    const char* seconds;
+    const char* said; // the summary's time: the time of the stop
+};
+
+TEST_F(Program, TimeLimitStopsTheClockWhereItStops)
+{
+    const limit_case cases[] = {
+        {"0.31", "simulated time: 0.310000 s"}, // in the second pause of the erase
+        {"0.15", "simulated time: 0.150000 s"}, // in a pause of the reset
+        {"0.25", "simulated time: 0.250001 s"}, // in port traffic: the access that passed it
+    };
+    for (const limit_case& c : cases) {
+        const program_result r = run({"--max-sim-seconds", c.seconds, "--", "-m", "zorvan50s"});
+        EXPECT_EQ(r.status, 124) << c.seconds;
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
     }
 }
 

@@ -1,0 +1,231 @@
+// vexload-sim with what POSIX systems give: a signal in the middle of a run,
+// a reader that goes away, a server whose client stops reading, a flash file
+// behind a link, with a mode, or taken by another run.
+#ifndef _WIN32
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/child_program.h"
+#include "tests/support/run_program.h"
+#include "tests/support/scratch_file.h"
+
+namespace {
+
+constexpr size_t chip_words = 0x400000;
+constexpr int patience_ms = 20000; // a bound on every wait, far beyond a run
+
+std::vector<uint16_t> words_of(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint16_t> words(chip_words);
+    in.read(reinterpret_cast<char*>(words.data()), static_cast<std::streamsize>(chip_words * 2));
+    return words;
+}
+
+struct stop_case {
+    const char* name;
+    const char* after;  // on standard output
+    int signal;         // 0: close the output instead
+    int status;
+    const char* said;
+};
+
+// Every word starts programmed to 0: whatever the run erased or programmed
+// before the stop shows in the file.
+TEST(ProgramSignals, StopSavesTheHalfDoneArrayAndSummarises)
+{
+    const stop_case cases[] = {
+        {"Ctrl-C in the erase", "Erase flash(all).....", SIGINT, 130, "stopped by SIGINT"},
+        {"SIGTERM in the download", " 5%\r", SIGTERM, 143, "stopped by SIGTERM"},
+        {"reader gone in the download", " 5%\r", 0, 141, "stopped by SIGPIPE"},
+    };
+    for (const stop_case& c : cases) {
+        const std::string flash = scratch_file("signal.flash");
+        const std::vector<uint16_t> zeros(chip_words, 0);
+        std::ofstream(flash, std::ios::binary)
+            .write(reinterpret_cast<const char*>(zeros.data()), static_cast<std::streamsize>(chip_words * 2));
+        child_program run;
+        // -t 20: a run that lasts seconds, so that the stop lands where it was sent.
+        ASSERT_TRUE(child_start(run, VEXLOAD_SIM_PATH, {"--flash", flash, "--", "-m", "zorvan50s", "-t", "20"}));
+        EXPECT_TRUE(child_wait_for(run, c.after, false, patience_ms)) << c.name << ": " << run.out;
+        if (c.signal != 0)
+            kill(run.pid, c.signal);
+        else
+            child_close_out(run);
+        EXPECT_EQ(child_finish(run, patience_ms), c.status) << c.name << ": " << run.err;
+        EXPECT_NE(run.err.find(c.said), std::string::npos) << c.name << ": " << run.err;
+        EXPECT_NE(run.err.find("\nimage in flash: no\n"), std::string::npos) << c.name << ": " << run.err;
+
+        const std::vector<uint16_t> left = words_of(flash);
+        size_t erased = 0;
+        for (const uint16_t w : left)
+            erased += w == 0xFFFF;
+        EXPECT_GT(erased, 0u) << c.name << ": the erase before the stop was not saved";
+        EXPECT_LT(erased, chip_words) << c.name;
+        EXPECT_FALSE(std::filesystem::exists(flash + ".lock")) << c.name;
+
+        const program_result again = run_program(VEXLOAD_SIM_PATH, {"--flash", flash, "-m", "zorvan50s"});
+        EXPECT_EQ(again.status, 0) << c.name << ": " << again.err;
+        EXPECT_NE(again.out.find("Complete !\n"), std::string::npos) << c.name;
+        EXPECT_NE(again.err.find("image in flash: yes"), std::string::npos) << c.name;
+        std::filesystem::remove(flash);
+    }
+}
+
+int connect_to(int port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// What the server sends until it closes, or until timeout_ms; closed tells which.
+std::string read_until_closed(int fd, int timeout_ms, bool& closed)
+{
+    std::string text;
+    closed = false;
+    pollfd p{fd, POLLIN, 0};
+    while (poll(&p, 1, timeout_ms) > 0) {
+        char buffer[256];
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got <= 0) {
+            closed = true;
+            break;
+        }
+        text.append(buffer, static_cast<size_t>(got));
+    }
+    return text;
+}
+
+TEST(ProgramSignals, ServerStopsWhateverItsClientDoes)
+{
+    for (const int signal : {SIGINT, SIGTERM}) {
+        child_program server;
+        ASSERT_TRUE(child_start(server, VEXLOAD_SIM_PATH, {"--serve", "0"}));
+        const std::string listening = "remote_bitbang on 127.0.0.1:";
+        ASSERT_TRUE(child_wait_for(server, listening, true, patience_ms)) << server.err;
+        ASSERT_TRUE(child_wait_for(server, "\n", true, patience_ms)) << server.err;
+        const int port = std::stoi(server.err.substr(server.err.find(listening) + listening.size()));
+
+        // A client that asks for TDO without end and never reads the answers:
+        // its replies fill both socket buffers.
+        const int greedy = connect_to(port);
+        ASSERT_GE(greedy, 0);
+        fcntl(greedy, F_SETFL, O_NONBLOCK);
+        const std::string reads(65536, 'R');
+        for (int i = 0; i < 2000 && send(greedy, reads.data(), reads.size(), MSG_NOSIGNAL) > 0; ++i)
+            usleep(1000);
+
+        // A second client is told at once that the box is taken.
+        const int second = connect_to(port);
+        ASSERT_GE(second, 0);
+        bool closed = false;
+        const std::string told = read_until_closed(second, 5000, closed);
+        EXPECT_TRUE(closed) << "the second client was left waiting";
+        EXPECT_NE(told.find("busy"), std::string::npos) << told;
+        close(second);
+
+        kill(server.pid, signal);
+        EXPECT_EQ(child_finish(server, 5000), 0) << "the server did not stop: " << server.err;
+        EXPECT_NE(server.err.find("port accesses: "), std::string::npos) << server.err;
+        close(greedy);
+    }
+}
+
+// A port taken by someone else: the server says so, and there is no summary
+// of a run that never was.
+TEST(ProgramSignals, ServerThatCannotListenPrintsNoSummary)
+{
+    const int taken = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(taken, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(taken, 1), 0);
+    ASSERT_EQ(getsockname(taken, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const program_result r = run_program(VEXLOAD_SIM_PATH, {"--serve", std::to_string(ntohs(address.sin_port))});
+    close(taken);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot listen"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("simulated time"), std::string::npos) << r.err;
+}
+
+namespace fs = std::filesystem;
+
+struct file_case {
+    const char* name;
+    bool through_link;
+    fs::perms mode;
+};
+
+TEST(ProgramFlashFile, LinksAreWrittenThroughAndModesKept)
+{
+    const file_case cases[] = {
+        {"a file of mode 640", false, fs::perms(0640)},
+        {"a link to a file of mode 600", true, fs::perms(0600)},
+    };
+    for (const file_case& c : cases) {
+        const std::string file = scratch_file("mode.flash");
+        const std::string link = scratch_file("link.flash");
+        std::ofstream(file, std::ios::binary) << std::string(chip_words * 2, '\xFF');
+        fs::permissions(file, c.mode);
+        if (c.through_link)
+            fs::create_symlink(file, link);
+        const program_result r =
+            run_program(VEXLOAD_SIM_PATH, {"--flash", c.through_link ? link : file, "-m", "pellox-s"});
+        EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;
+        EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, c.mode) << c.name;
+        EXPECT_NE(words_of(file), std::vector<uint16_t>(chip_words, 0xFFFF)) << c.name << ": image not in the file";
+        if (c.through_link) {
+            EXPECT_TRUE(fs::is_symlink(link)) << c.name << ": the link was replaced";
+        }
+        for (const fs::directory_entry& e : fs::directory_iterator(fs::path(file).parent_path()))
+            EXPECT_EQ(e.path().string().rfind(file + ".", 0), std::string::npos) << e.path() << " left behind";
+        fs::remove(link);
+        fs::remove(file);
+    }
+}
+
+// One flash file, two runs: the second refuses at once, before it runs.
+TEST(ProgramFlashFile, SecondRunOnOneFileRefuses)
+{
+    const std::string flash = scratch_file("shared.flash");
+    child_program first;
+    ASSERT_TRUE(child_start(first, VEXLOAD_SIM_PATH, {"--flash", flash, "--", "-m", "zorvan50s", "-t", "20"}));
+    ASSERT_TRUE(child_wait_for(first, "Erase flash(all)", false, patience_ms)) << first.out;
+    const program_result second = run_program(VEXLOAD_SIM_PATH, {"--flash", flash, "-m", "zorvan50s"});
+    EXPECT_EQ(second.status, 2) << second.err;
+    EXPECT_NE(second.err.find("is in use by another run"), std::string::npos) << second.err;
+    EXPECT_EQ(second.out, "");
+    kill(first.pid, SIGTERM);
+    EXPECT_EQ(child_finish(first, patience_ms), 143) << first.err;
+    const program_result third = run_program(VEXLOAD_SIM_PATH, {"--flash", flash, "-m", "zorvan50s"});
+    EXPECT_EQ(third.status, 0) << third.err;
+    fs::remove(flash);
+}
+
+} // namespace
+
+#endif
