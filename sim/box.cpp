@@ -173,6 +173,7 @@ void box_power_on()
     sleeps = 0;
     sleep_ms = 0;
     limit_passed = false;
+    stop_signal = 0;
     pc_data = cable.data;
     filter_last = cable.data;
     filter_tck = cable.data & cable_tck;
@@ -191,6 +192,7 @@ void box_set_port_ns(uint64_t ns)
 void box_use_real_time()
 {
     clock_use_real_time();
+    vcd_real_time();
     refresh_path();
 }
 
@@ -249,7 +251,7 @@ bool box_open_vcd(const std::string& path)
         vcd_close();
     else {
         sync_pc_data();
-        opened = vcd_open(path, now_ns(), levels());
+        opened = vcd_open(path, now_ns(), levels(), clock_port_ns());
     }
     refresh_path();
     return opened;
@@ -266,6 +268,12 @@ bool box_open_port_log(const std::string& path)
     }
     refresh_path();
     return opened;
+}
+
+void box_set_vcd_window(const vcd_bound& from, const vcd_bound& until)
+{
+    vcd_set_window(from, until);
+    refresh_path();
 }
 
 bool box_close_traces()

@@ -43,6 +43,8 @@ const box_stats& box_statistics();
 // Traces; an empty name turns a trace off. false when the file cannot be opened.
 bool box_open_vcd(const std::string& path);
 bool box_open_port_log(const std::string& path);
+// The part of the run the waveform keeps (set before opening it).
+void box_set_vcd_window(const vcd_bound& from, const vcd_bound& until);
 // false when a trace could not be written completely.
 bool box_close_traces();
 
@@ -57,7 +59,7 @@ bool box_time_limit_passed();
 
 // Safe in a signal handler: the next port access or pause calls the stop
 // handler with signal (once), before the time limit. The port path pays
-// nothing until then.
+// nothing until then. Power-on forgets a request.
 void box_request_stop(int signal);
 void box_set_stop_handler(void (*on_stop)(int signal));
 

@@ -36,7 +36,23 @@ struct cable_levels {
     bool tck, tms, tdi, tdo, rst; // rst: level of the reset group, 0 = reset asserted
 };
 
-bool vcd_open(const std::string& path, uint64_t time_ns, const cable_levels& levels);
+// port_ns sets the timescale.
+bool vcd_open(const std::string& path, uint64_t time_ns, const cable_levels& levels, uint64_t port_ns);
+// Time no longer moves in port costs: the timescale becomes 1 ns unless
+// something is written already.
+void vcd_real_time();
+
+// Where the waveform starts and ends: once any of the milestones in marks
+// (bit 1 << milestone) was seen, or, with no marks, at ns. An unset start is
+// the opening of the file, an unset end the closing.
+struct vcd_bound {
+    bool set = false;
+    unsigned marks = 0;
+    uint64_t ns = 0;
+};
+void vcd_set_window(const vcd_bound& from, const vcd_bound& until);
+
+// Open and not past the end of its window.
 bool vcd_active();
 void vcd_change(uint64_t time_ns, const cable_levels& levels);
 bool vcd_close();

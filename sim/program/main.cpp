@@ -17,6 +17,7 @@
 #include "sim/program/image_check.h"
 #include "sim/program/box_options.h"
 #include "sim/program/flash_file.h"
+#include "sim/program/phases.h"
 #include "sim/program/summary.h"
 #include "sim/seam/winio_box.h"
 #include "sim/program/serve.h"
@@ -133,6 +134,31 @@ void stopped_by(int signal)
     finish(128 + signal);
 }
 
+unsigned mark_bit(int phase)
+{
+    return 1u << static_cast<unsigned>(phase_starts[phase].mark);
+}
+
+// A phase starts at its own mark and ends at the mark of any later phase.
+sim::vcd_bound bound_of(const run_point& point, bool until)
+{
+    sim::vcd_bound bound;
+    if (!point.given)
+        return bound;
+    if (point.phase < 0) {
+        bound.set = true;
+        bound.ns = point.ns;
+    } else if (!until) {
+        bound.set = !phase_starts[point.phase].at_power_on;
+        bound.marks = mark_bit(point.phase);
+    } else {
+        for (int later = point.phase + 1; later < run_phase_count; ++later)
+            bound.marks |= mark_bit(later);
+        bound.set = bound.marks != 0;
+    }
+    return bound;
+}
+
 void set_up_box()
 {
     std::string error;
@@ -149,6 +175,7 @@ void set_up_box()
         sim::flash_set_chip_id(options.chip_id[0], options.chip_id[1], options.chip_id[2], options.chip_id[3]);
     if (!options.flash_path.empty() && !flash_file_open(options.flash_path, error))
         refuse(error);
+    sim::box_set_vcd_window(bound_of(options.vcd_from, false), bound_of(options.vcd_until, true));
     if (!options.vcd_path.empty() && !sim::box_open_vcd(options.vcd_path))
         refuse("cannot open VCD file " + options.vcd_path);
     if (!options.port_log_path.empty() && !sim::box_open_port_log(options.port_log_path))

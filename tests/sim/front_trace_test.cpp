@@ -101,13 +101,72 @@ TEST_F(FrontTrace, VcdHoldsTheFiveSignalsOnSimulatedTime)
     const std::string vcd = slurp(path);
     for (const char* var : {" tck ", " tms ", " tdi ", " tdo ", " rst "})
         EXPECT_NE(vcd.find(std::string(var) + "$end"), std::string::npos) << var;
-    EXPECT_NE(vcd.find("$timescale 1ns $end"), std::string::npos);
+    EXPECT_NE(vcd.find("$timescale 1us $end"), std::string::npos);
     EXPECT_NE(vcd.find("Test-Logic-Reset"), std::string::npos);
     const std::string body = vcd.substr(vcd.find("$enddefinitions"));
     EXPECT_EQ(body,
         "$enddefinitions $end\n#0\n$dumpvars\n0!\n0\"\n0#\n1$\n0%\n$end\n"
-        "#2000\n1%\n#3000\n1\"\n#4000\n1!\n#1005000\n0!\n0\"\n1#\n");
+        "#2\n1%\n#3\n1\"\n#4\n1!\n#1005\n0!\n0\"\n1#\n");
     std::remove(path.c_str());
+}
+
+// The largest power of ten that divides the port cost, up to 1 ms: a viewer
+// then samples the trace no finer than it can change.
+TEST_F(FrontTrace, VcdTimescaleFitsThePortCost)
+{
+    const struct {
+        uint64_t port_ns;
+        const char* timescale;
+        const char* first_change; // after one access
+    } cases[] = {
+        {1000, "1us", "#1\n"},
+        {500, "100ns", "#5\n"},
+        {250, "10ns", "#25\n"},
+        {3, "1ns", "#3\n"},
+        {20'000'000, "1ms", "#20\n"},
+    };
+    for (const auto& c : cases) {
+        sim::box_set_port_ns(c.port_ns);
+        sim::box_power_on();
+        const std::string path = scratch("scale.vcd");
+        ASSERT_TRUE(sim::box_open_vcd(path));
+        sim::box_port_write(0xF1);
+        ASSERT_TRUE(sim::box_close_traces());
+        const std::string vcd = slurp(path);
+        EXPECT_NE(vcd.find("$timescale " + std::string(c.timescale) + " $end"), std::string::npos) << c.port_ns;
+        EXPECT_NE(vcd.find("$end\n" + std::string(c.first_change) + "1%"), std::string::npos) << vcd;
+        std::remove(path.c_str());
+    }
+}
+
+int stops = 0;
+int stop_signal_seen = 0;
+void note_stop(int signal)
+{
+    ++stops;
+    stop_signal_seen = signal;
+}
+
+// A stop asked for from a signal handler is acted on at the next access or
+// pause, once, and ahead of the time limit.
+TEST_F(FrontTrace, StopRequestIsSeenAtTheNextAccessOrPause)
+{
+    for (const bool in_pause : {false, true}) {
+        stops = 0;
+        sim::box_power_on();
+        sim::box_set_stop_handler(note_stop);
+        sim::box_port_write(0x10);
+        EXPECT_EQ(stops, 0);
+        sim::box_request_stop(15);
+        if (in_pause)
+            sim::box_sleep(1);
+        else
+            sim::box_port_read();
+        EXPECT_EQ(stops, 1) << in_pause;
+        EXPECT_EQ(stop_signal_seen, 15);
+        sim::box_port_write(0x10);
+        EXPECT_EQ(stops, 1) << "once";
+    }
 }
 
 TEST_F(FrontTrace, SimulatedTimeCountsAccessesAndSleeps)
@@ -163,6 +222,7 @@ TEST_F(FrontTrace, TimeLimitPassedInASleep)
     EXPECT_EQ(limit_calls, 0);
     sim::box_sleep(2);
     EXPECT_EQ(limit_calls, 1);
+    EXPECT_EQ(limit_seen_at, 50'000'000u) << "the run stops at the limit, not at the end of the pause";
 }
 
 } // namespace

@@ -226,6 +226,27 @@ TEST(ProgramFlashFile, SecondRunOnOneFileRefuses)
     fs::remove(flash);
 }
 
+// The register test as sigrok's JTAG decoder reads it from the waveform of
+// the link tests alone: the pattern written, then read back.
+TEST(ProgramWaveform, SigrokDecodesTheRegisterTest)
+{
+    if (run_program("/bin/sh", {"-c", "command -v sigrok-cli >/dev/null"}).status != 0)
+        GTEST_SKIP() << "sigrok-cli is not installed";
+    const std::string vcd = scratch_file("sigrok.vcd");
+    const program_result r = run_program(VEXLOAD_SIM_PATH, {"--vcd", vcd, "--vcd-until", "link-tests", "-m", "zorvan50s"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const program_result decoded = run_program("/bin/sh", {"-c", "sigrok-cli -i '" + vcd +
+        "' -P jtag:tck=tck:tms=tms:tdi=tdi:tdo=tdo -A jtag=bitstring-tdi:bitstring-tdo"});
+    ASSERT_EQ(decoded.status, 0) << decoded.err;
+    // 33 bits, the final bit first: 1 then 0xAA55AA55; read back behind a final bit of 0.
+    const std::string written = "DR TDI: 110101010010101011010101001010101 (0x1aa55aa55), 33 bits\n";
+    const std::string read_back = "DR TDO: 010101010010101011010101001010101 (0xaa55aa55), 33 bits\n";
+    const size_t at = decoded.out.find(written);
+    EXPECT_NE(at, std::string::npos) << decoded.out.substr(0, 2000);
+    EXPECT_NE(decoded.out.find(read_back, at), std::string::npos) << decoded.out.substr(0, 2000);
+    std::filesystem::remove(vcd);
+}
+
 } // namespace
 
 #endif

@@ -3,6 +3,7 @@
 // messages, the flash file between runs, traces, the time limit and the summary.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -218,6 +219,51 @@ TEST_F(Program, TimeLimitStopsTheClockWhereItStops)
         EXPECT_EQ(r.status, 124) << c.seconds;
         EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
     }
+}
+
+// Where a phase starts, from the summary's phase times.
+uint64_t phase_start_us(const std::string& err, int phase)
+{
+    double start = 0;
+    size_t at = 0;
+    for (int i = 0; i < phase; ++i) {
+        at = err.find("phase ", at) + 6;
+        start += std::stod(err.substr(err.find(": ", at) + 2));
+    }
+    return static_cast<uint64_t>(std::llround(start * 1e6));
+}
+
+struct window_case {
+    std::vector<std::string> window;
+    int first_phase, end_phase; // the trace lies within [start of first, start of end)
+};
+
+// One phase of a whole run, or a stretch of seconds, without the rest: the
+// trace's stamps (1 us each at the default port cost) lie within the phase.
+TEST_F(Program, VcdWindowKeepsOnePhase)
+{
+    const std::string vcd = scratch("window.vcd");
+    const window_case cases[] = {
+        {{"--vcd-from", "identify", "--vcd-until", "identify"}, 2, 3},
+        {{"--vcd-until", "link-tests"}, 0, 1},
+        {{"--vcd-from", "board-script", "--vcd-until", "0.29"}, 1, -1},
+    };
+    for (const window_case& c : cases) {
+        std::vector<std::string> args = c.window;
+        args.insert(args.end(), {"--vcd", vcd, "--", "-m", "zorvan50s"});
+        const program_result r = run(args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::string wave = slurp(vcd);
+        const size_t first = wave.find("\n#");
+        const size_t last = wave.rfind("\n#");
+        ASSERT_NE(first, std::string::npos) << wave.substr(0, 500);
+        const uint64_t from = std::stoull(wave.substr(first + 2));
+        const uint64_t until = std::stoull(wave.substr(last + 2));
+        EXPECT_EQ(from, phase_start_us(r.err, c.first_phase)) << c.window[1];
+        EXPECT_LT(until, c.end_phase < 0 ? 290'001u : phase_start_us(r.err, c.end_phase)) << c.window[1];
+        EXPECT_GT(until, from + 1000) << c.window[1] << ": a phase of changes";
+    }
+    fs::remove(vcd);
 }
 
 struct fault_case {
