@@ -68,8 +68,17 @@ bool read_vcd(const std::string& path, std::vector<change>& changes)
         return false;
     std::map<std::string, int> ids;
     std::string word;
-    // Header: $var wire 1 ID name $end
+    uint64_t unit_ns = 1; // the timescale, as 1, 10 or 100 of ns, us or ms
+    // Header: $timescale N UNIT $end, $var wire 1 ID name $end
     while (in >> word && word != "$enddefinitions") {
+        if (word == "$timescale") {
+            std::string scale;
+            in >> scale;
+            const uint64_t count = std::strtoull(scale.c_str(), nullptr, 10);
+            const std::string unit = scale.substr(scale.find_first_not_of("0123456789"));
+            unit_ns = count * (unit == "ms" ? 1000000 : unit == "us" ? 1000 : 1);
+            continue;
+        }
         if (word != "$var")
             continue;
         std::string type, width, id, name;
@@ -85,7 +94,7 @@ bool read_vcd(const std::string& path, std::vector<change>& changes)
         if (word[0] == '#') {
             if (have_time)
                 changes.push_back({time, now});
-            time = std::strtoull(word.c_str() + 1, nullptr, 10);
+            time = std::strtoull(word.c_str() + 1, nullptr, 10) * unit_ns;
             have_time = true;
         } else if (word[0] == '0' || word[0] == '1') {
             const auto it = ids.find(word.substr(1));
