@@ -74,8 +74,9 @@ using nanosleep_fn = int (*)(const timespec*, timespec*);
 void save_at_exit()
 {
     std::string error;
-    if (!device.flash_path.empty() && !flash_file_save(device.flash_path, error))
+    if (!device.flash_path.empty() && !flash_file_save(error))
         std::fprintf(stderr, "ppdev double: %s\n", error.c_str());
+    flash_file_release();
     if (device.report_path.empty())
         return;
     const sim::box_stats& stats = sim::box_statistics();
@@ -128,7 +129,7 @@ void configure()
     if (!chip.empty() && !sim::flash_select_chip(chip))
         give_up("unknown chip " + chip);
     device.flash_path = environment("VEXLOAD_PPDEV_FLASH");
-    if (!device.flash_path.empty() && !flash_file_load(device.flash_path, error))
+    if (!device.flash_path.empty() && !flash_file_open(device.flash_path, error))
         give_up(error);
     device.report_path = environment("VEXLOAD_PPDEV_REPORT");
     std::atexit(save_at_exit);
