@@ -125,9 +125,10 @@ TEST_F(BadInput, CommandLinesThatEndBeforeTheTarget)
         const program_result sim = run_program(VEXLOAD_SIM_PATH, sim_args);
         EXPECT_EQ(sim.status, 0) << c.name;
         EXPECT_TRUE(sim.out == c.out) << c.name << ":\n" << sim.out.substr(0, 400);
-        const uint64_t accesses = summary_number(sim.err, "port accesses");
-        EXPECT_EQ(accesses, 0u) << c.name;
-        if (accesses != 0 || sim.status != 0)
+        // No summary: vexload-sim prints one for every run that touched the port.
+        const bool untouched = sim.err.empty();
+        EXPECT_TRUE(untouched) << c.name << ":\n" << sim.err.substr(0, 400);
+        if (!untouched || sim.status != 0)
             continue; // never let the real tool near the port
 
         const program_result real = run_program(VEXLOAD_PATH, c.args);
@@ -191,10 +192,10 @@ struct box_case {
 TEST_F(BadInput, BoxOptionsOfEveryShape)
 {
     const box_case cases[] = {
-        {"empty chip", {"--chip", ""}, 2, "unknown chip ''"},
+        {"empty chip", {"--chip", ""}, 2, "--chip needs a value"},
         {"100 kB chip", {"--chip", long_word}, 2, "unknown chip"},
         {"non-ASCII chip", {"--chip", non_ascii}, 2, "unknown chip"},
-        {"empty fault", {"--fault", ""}, 2, "unknown fault"},
+        {"empty fault", {"--fault", ""}, 2, "--fault needs a value"},
         {"100 kB fault", {"--fault", long_word}, 2, "unknown fault"},
         {"fault number of 100 kB digits", {"--fault", "cable-pull=" + std::string(long_size, '7')}, 2, "cable-pull"},
         {"fault number with a sign", {"--fault", "status-error=+3"}, 2, "status-error"},
