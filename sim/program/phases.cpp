@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/program/phases.h"
 
 const phase_start phase_starts[run_phase_count] = {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The steps of a programming run as the box's bus shows them, by name.
 #pragma once
 

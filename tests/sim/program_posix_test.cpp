@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vexload-sim with what POSIX systems give: a signal in the middle of a run,
 // a reader that goes away, a server whose client stops reading, a flash file
 // behind a link, with a mode, or taken by another run.

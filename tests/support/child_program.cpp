@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/support/child_program.h"
 
 #include <fcntl.h>

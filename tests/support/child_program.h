@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A program running beside the test (POSIX): its output read as it comes, so
 // that a test can act at a point of the run, signal it, and collect its end.
 #pragma once
