@@ -84,10 +84,12 @@ bool wait_for(int fd, short events, int listener, serve_control& control)
             return false;
         if (ready <= 0)
             continue;
-        if (listener >= 0 && (p[1].revents & POLLIN) != 0)
-            turn_away(listener);
+        // The session first: a client that hung up ends it, and one that
+        // connected meanwhile is then served rather than turned away.
         if (p[0].revents != 0)
             return true;
+        if (listener >= 0 && (p[1].revents & POLLIN) != 0)
+            turn_away(listener);
     }
     return false;
 }
