@@ -45,11 +45,6 @@ std::string resolved(const std::string& path)
     return p.string();
 }
 
-std::string reason()
-{
-    return std::strerror(errno);
-}
-
 #ifdef _WIN32
 
 HANDLE lock_handle = INVALID_HANDLE_VALUE;
@@ -101,6 +96,11 @@ bool write_replacing(const unsigned char* bytes, std::string& error)
 }
 
 #else
+
+std::string reason()
+{
+    return std::strerror(errno);
+}
 
 int lock_fd = -1;
 
