@@ -6,6 +6,7 @@
 #include "board/board_init.h"
 #include "flash/commands.h"
 #include "flash/flash_bus.h"
+#include "link/debug_exchange.h"
 #include "images/catalogue.h"
 #include "platform/system.h"
 #include "target/memory.h"
@@ -53,6 +54,8 @@ void wait_for_program(uint32_t address, uint16_t word)
 // address), then the data word at address.
 void flash_program_pair(uint32_t address, uint16_t word)
 {
+    // Sent with the first poll: a word done by then costs one batch.
+    dbg_operation_joins_next();
     mem_write32(address - 2, uint32_t{command_bypass_program} << 16 | word);
 }
 

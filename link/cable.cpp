@@ -7,6 +7,8 @@ uint8_t port_shadow = 0;
 
 namespace {
 
+constexpr int tap_reset_clocks = 64;
+
 // Data-register bits of the cable.
 constexpr uint8_t line_tms = 0x02;
 constexpr uint8_t line_tck = 0x04;
@@ -54,4 +56,10 @@ void set_reset_lines(int level)
         port_shadow |= lines_reset_group | line_held_high;
         port_write(port_shadow);
     }
+}
+
+void tap_reset()
+{
+    for (int n = 0; n < tap_reset_clocks; ++n)
+        tap_clock(1, 0);
 }

@@ -15,3 +15,6 @@ int tap_clock(int tms, int tdi);
 
 // Reset group low (level 0) or high (any other level); one port write.
 void set_reset_lines(int level);
+
+// TMS high long enough to reach Test-Logic-Reset from any state.
+void tap_reset();

@@ -58,6 +58,10 @@ uint32_t dbg_exchange(int instruction, uint32_t data, int final_bit)
     return result;
 }
 
+void link_batch_boundary()
+{
+}
+
 void link_failure()
 {
     std::printf("\nCommunication with box FAILED. Retry after enlarge time out value with -t option\n");

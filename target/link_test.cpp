@@ -14,7 +14,6 @@ namespace {
 
 constexpr uint32_t control_in_reset = 0xB8000000u;
 constexpr uint32_t control_running = 0x80000000u;
-constexpr int tap_reset_clocks = 64; // TMS high this long reaches Test-Logic-Reset from any state
 constexpr uint32_t settle_ms = 100;
 
 constexpr uint32_t register_pattern = 0xAA55AA55u;
@@ -53,13 +52,14 @@ bool cpu_test()
 void reset_and_halt()
 {
     set_reset_lines(0);
-    for (int n = 0; n < tap_reset_clocks; ++n)
-        tap_clock(1, 0);
+    tap_reset();
     platform_sleep(settle_ms);
     dbg_exchange(dbg_control, control_in_reset, 1);
+    link_batch_boundary();
     set_reset_lines(1);
     platform_sleep(settle_ms);
     dbg_exchange(dbg_control, control_running, 1);
+    link_batch_boundary();
 }
 
 int target_test()

@@ -13,6 +13,7 @@ constexpr uint32_t data_gpr = 2;
 // No read-back: a store is not verified. r1 and r2 keep address and value.
 void mem_write32(uint32_t address, uint32_t value)
 {
+    const dbg_operation operation;
     gpr_write(address_gpr, address);
     gpr_write(data_gpr, value);
     execute(stw_r2_0_r1);

@@ -4,7 +4,10 @@
 #include <vector>
 
 #include "flash/download.h"
+#include "flash/flash_bus.h"
 #include "flash/verify.h"
+#include "target/memory.h"
+#include "target/registers.h"
 #include "tests/flash/bus_cycles.h"
 #include "tests/flash/capture_stdout.h"
 #include "tests/flash/flash_fixture.h"
@@ -36,6 +39,30 @@ TEST_F(Download, EachWordIsOneStoreOfCommandAndDataThenPolled)
                                      write32(0xFFFD0002, 0x00A000A5), read16(0xFFFD0004, 0),
                                      write32(0xFFFD0004, 0x00A08000), read16(0xFFFD0006, 0)});
     EXPECT_EQ(recorded_cycles(), expected);
+}
+
+// A link that sends exchanges in batches gets one target operation per batch,
+// however the operations nest; a word program goes with its first poll.
+TEST_F(Download, EveryOperationIsOneBatch)
+{
+    const struct {
+        const char* name;
+        void (*operation)();
+        std::vector<size_t> batch_ends;
+    } cases[] = {
+        {"register write", [] { gpr_write(3, 1); }, {2}},
+        {"store", [] { mem_write32(0x1000, 1); }, {5}},
+        {"flash write", [] { flash_write16(board_flash_base, 0xF0); }, {5}},
+        {"flash read", [] { flash_read16(board_flash_base); }, {5}},
+        {"control register write", [] { dcr_write(0x12, 1); }, {7}},
+        {"word program and poll", [] { flash_program_pair(0xFFFD0000, 0x1234); flash_read16(0xFFFD0000); }, {10}},
+        {"two stores", [] { mem_write32(0, 1); mem_write32(4, 2); }, {5, 10}},
+    };
+    for (const auto& c : cases) {
+        recorder_reset();
+        c.operation();
+        EXPECT_EQ(recorded_batch_ends, c.batch_ends) << c.name;
+    }
 }
 
 TEST_F(Download, ErasedWordsMakeNoBusCycleButStillDriveTheProgressLine)

@@ -12,6 +12,7 @@ int32_t ignore_link_status = 1;
 
 std::vector<recorded_event> recorded_events;
 std::vector<recorded_exchange> recorded_exchanges;
+std::vector<size_t> recorded_batch_ends;
 std::deque<uint32_t> recorder_read_replies;
 uint32_t recorder_default_reply = 0;
 
@@ -19,6 +20,7 @@ void recorder_reset()
 {
     recorded_events.clear();
     recorded_exchanges.clear();
+    recorded_batch_ends.clear();
     recorder_read_replies.clear();
     recorder_default_reply = 0;
     port_shadow = 0;
@@ -49,6 +51,17 @@ int tap_clock(int tms, int tdi)
 {
     recorded_events.push_back({recorded_kind::clock, tms != 0 ? 1 : 0, 0, tdi != 0 ? 1 : 0});
     return 0;
+}
+
+void tap_reset()
+{
+    for (int n = 0; n < 64; ++n)
+        tap_clock(1, 0);
+}
+
+void link_batch_boundary()
+{
+    recorded_batch_ends.push_back(recorded_exchanges.size());
 }
 
 void set_reset_lines(int level)
