@@ -64,6 +64,6 @@ void link_batch_boundary()
 
 void link_failure()
 {
-    std::printf("\nCommunication with box FAILED. Retry after enlarge time out value with -t option\n");
+    std::fputs(link_failure_message, stdout);
     platform_exit(-1);
 }

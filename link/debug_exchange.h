@@ -19,6 +19,8 @@ uint32_t dbg_exchange(int instruction, uint32_t data, int final_bit);
 
 // Prints the communication-failed message and ends the process with status -1.
 [[noreturn]] void link_failure();
+inline constexpr const char* link_failure_message =
+    "\nCommunication with box FAILED. Retry after enlarge time out value with -t option\n";
 
 // Every target operation (a register write, a store, a flash bus cycle, a
 // control-register write) brackets its exchanges; operations nest. When the

@@ -151,10 +151,11 @@ bool set_port_ns(box_options& o, const std::string& value, std::string& error)
 
 bool set_sector_erase(box_options& o, const std::string& value, std::string& error)
 {
-    // An erase of no time at all is no chip's, and hides the tool's polling.
+    // 0: the erase ends with the chip's window for further sectors, so that a
+    // client that polls once before it sleeps finds every sector done.
     uint64_t ms = 0;
-    if (!parse_unsigned(value, ms) || ms == 0 || ms > max_sector_erase_ms) {
-        error = "--sector-erase-ms wants a whole number of milliseconds from 1 to 1000000, not '" + value + "'";
+    if (!parse_unsigned(value, ms) || ms > max_sector_erase_ms) {
+        error = "--sector-erase-ms wants a whole number of milliseconds from 0 to 1000000, not '" + value + "'";
         return false;
     }
     o.sector_erase_ns = ms * 1'000'000;
@@ -164,8 +165,8 @@ bool set_sector_erase(box_options& o, const std::string& value, std::string& err
 bool set_word_program(box_options& o, const std::string& value, std::string& error)
 {
     uint64_t us = 0;
-    if (!parse_unsigned(value, us) || us == 0 || us > max_word_program_us) {
-        error = "--word-program-us wants a whole number of microseconds from 1 to 1000000, not '" + value + "'";
+    if (!parse_unsigned(value, us) || us > max_word_program_us) {
+        error = "--word-program-us wants a whole number of microseconds from 0 to 1000000, not '" + value + "'";
         return false;
     }
     o.word_program_ns = us * 1'000;

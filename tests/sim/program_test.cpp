@@ -144,6 +144,7 @@ TEST_F(Program, ChipTimesSetTheEraseAndTheDownload)
         bool slower_download;
     } cases[] = {
         {{}, 137, false},
+        {{"--sector-erase-ms", "0"}, 2, false},
         {{"--sector-erase-ms", "2000"}, 272, false},
         {{"--word-program-us", "1000"}, 137, true},
     };

@@ -1,0 +1,109 @@
+#include "ocd/engine_options.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace {
+
+// vexload-sim's box options: a virtual box's, not a real one's.
+const char* const box_options[] = {"--chip", "--chip-id", "--fault", "--flash", "--vcd", "--port-log", "--port-ns",
+    "--max-sim-seconds", "--serve", "--winio", "--sector-erase-ms", "--word-program-us"};
+
+bool is_box_option(const std::string& name)
+{
+    for (const char* b : box_options)
+        if (name == b)
+            return true;
+    return false;
+}
+
+bool parse_address(const std::string& text, engine_options& o)
+{
+    const size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0)
+        return false;
+    const char* first = text.data() + colon + 1;
+    const char* last = text.data() + text.size();
+    unsigned value = 0;
+    const auto [end, code] = std::from_chars(first, last, value);
+    if (first == last || code != std::errc() || end != last || value == 0 || value > 65535)
+        return false;
+    o.host = text.substr(0, colon);
+    if (o.host.size() > 2 && o.host.front() == '[' && o.host.back() == ']')
+        o.host = o.host.substr(1, o.host.size() - 2);
+    o.port = static_cast<int>(value);
+    return true;
+}
+
+} // namespace
+
+bool parse_engine_options(int argc, char* const argv[], engine_options& options, std::string& error)
+{
+    int i = 1;
+    while (i < argc) {
+        const std::string word = argv[i];
+        if (word == "--") {
+            ++i;
+            break;
+        }
+        if (word == "--help") {
+            options.help = true;
+            ++i;
+            continue;
+        }
+        const size_t equals = word.find('=');
+        const std::string name = word.substr(0, equals);
+        if (is_box_option(name)) {
+            error = name + " is an option of vexload-sim's virtual box; vexload-ocd reaches a real box";
+            return false;
+        }
+        if (name != "--openocd" && name != "--tap")
+            break;
+        std::string value;
+        if (equals != std::string::npos) {
+            value = word.substr(equals + 1);
+        } else {
+            if (i + 1 >= argc) {
+                error = name + " needs a value";
+                return false;
+            }
+            value = argv[++i];
+        }
+        if (name == "--openocd" && !parse_address(value, options)) {
+            error = "--openocd wants HOST:PORT with a port from 1 to 65535, not '" + value + "'";
+            return false;
+        }
+        if (name == "--tap") {
+            if (value.empty()) {
+                error = "--tap wants the name of a TAP as OpenOCD lists it (jtag names), not ''";
+                return false;
+            }
+            options.tap = value;
+        }
+        ++i;
+    }
+    options.tool_arguments = i;
+    return true;
+}
+
+void print_engine_help()
+{
+    std::printf(
+        "Usage: vexload-ocd [engine options] [--] [vexload options]\n"
+        "Runs vexload with its debug exchanges carried by a running OpenOCD, through\n"
+        "OpenOCD's Tcl server, so that any JTAG adapter OpenOCD drives reaches the box.\n"
+        "\n"
+        "Engine options (they end at \"--\" or at the first word that is not one):\n"
+        "  --openocd HOST:PORT     OpenOCD's Tcl server (default 127.0.0.1:6666)\n"
+        "  --tap NAME              the box's TAP as OpenOCD names it (default: the\n"
+        "                          only TAP OpenOCD has)\n"
+        "  --help                  this text\n"
+        "\n"
+        "OpenOCD's configuration declares the box's TAP with a 7-bit instruction\n"
+        "register (jtag newtap box cpu -irlen 7 -expected-id 0) and its SRST line\n"
+        "(reset_config srst_only srst_nogate).\n"
+        "\n"
+        "Exit status: vexload's own (0, or 255 after a link or program failure, also\n"
+        "when OpenOCD goes away during the run); 1 when OpenOCD cannot be reached or\n"
+        "its TAP or reset is not the box's; 2 for a bad engine option.\n");
+}

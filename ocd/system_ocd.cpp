@@ -1,0 +1,23 @@
+// vexload-ocd's pause and end: what waits in a batch goes out first.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "ocd/link_ocd.h"
+#include "ocd/tcl_client.h"
+#include "platform/system.h"
+
+void platform_sleep(uint32_t ms)
+{
+    ocd_link_flush();
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void platform_exit(int status)
+{
+    ocd_link_flush();
+    tcl_close();
+    std::fflush(stdout);
+    std::exit(status);
+}
