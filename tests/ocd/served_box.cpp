@@ -1,0 +1,159 @@
+#include "tests/ocd/served_box.h"
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "tests/support/scratch_file.h"
+
+namespace {
+
+std::string slurp(const std::string& path)
+{
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool accepts(int port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    close(fd);
+    return ok;
+}
+
+} // namespace
+
+std::string openocd_program()
+{
+    for (const char* path : {"/usr/bin/openocd", "/usr/local/bin/openocd"})
+        if (access(path, X_OK) == 0)
+            return path;
+    return "";
+}
+
+int free_port()
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof a;
+    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length);
+    close(fd);
+    return ntohs(a.sin_port);
+}
+
+int spawn(const std::string& path, const std::vector<std::string>& args, const std::string& out,
+          const std::string& err)
+{
+    std::vector<char*> argv{const_cast<char*>(path.c_str())};
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(o, 1);
+        dup2(e, 2);
+        execv(path.c_str(), argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+int wait_for_exit(int pid, int ms)
+{
+    for (int waited = 0; waited <= ms; waited += 10) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+}
+
+bool served_box::start(const std::vector<std::string>& box_args, std::string& error)
+{
+    log = scratch_file("ocd-box-log");
+    std::vector<std::string> args = box_args;
+    args.insert(args.end(), {"--serve", "0"});
+    box_pid = spawn(VEXLOAD_SIM_PATH, args, "/dev/null", log);
+    int box_port = -1;
+    for (int i = 0; i < 1000 && box_port < 0; ++i) {
+        const std::string text = slurp(log);
+        const size_t at = text.find("remote_bitbang on 127.0.0.1:");
+        if (at != std::string::npos && text.find('\n', at) != std::string::npos)
+            box_port = std::atoi(text.c_str() + at + 28);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (box_port < 0) {
+        error = "the served box did not come up: " + slurp(log);
+        return false;
+    }
+    tcl_port = free_port();
+    config = scratch_file("ocd-box-cfg");
+    std::ofstream(config) << "adapter driver remote_bitbang\n"
+                          << "remote_bitbang host 127.0.0.1\nremote_bitbang port " << box_port << "\n"
+                          << "transport select jtag\nreset_config srst_only srst_nogate\n"
+                          << "jtag newtap box cpu -irlen 7 -expected-id 0\n"
+                          << "gdb_port disabled\ntelnet_port disabled\ntcl_port " << tcl_port << "\n";
+    openocd_log = scratch_file("ocd-openocd-log");
+    openocd_pid = spawn(openocd_program(), {"-f", config}, "/dev/null", openocd_log);
+    for (int i = 0; i < 1000; ++i) {
+        if (accepts(tcl_port))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    error = "OpenOCD did not come up: " + slurp(openocd_log);
+    return false;
+}
+
+void served_box::kill_openocd()
+{
+    if (openocd_pid > 0) {
+        ::kill(openocd_pid, SIGKILL);
+        wait_for_exit(openocd_pid, 10000);
+    }
+    openocd_pid = -1;
+}
+
+void served_box::stop()
+{
+    if (openocd_pid > 0) {
+        ::kill(openocd_pid, SIGTERM);
+        if (wait_for_exit(openocd_pid, 10000) < 0)
+            kill_openocd();
+    }
+    openocd_pid = -1;
+    if (box_pid > 0) {
+        ::kill(box_pid, SIGTERM);
+        if (wait_for_exit(box_pid, 10000) < 0) {
+            ::kill(box_pid, SIGKILL);
+            wait_for_exit(box_pid, 10000);
+        }
+    }
+    box_pid = -1;
+    for (const std::string* f : {&log, &config, &openocd_log})
+        if (!f->empty())
+            std::remove(f->c_str());
+}
