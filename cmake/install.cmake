@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # Installation and packages.
 #
-# Linux: bin/vexload and bin/vexload-sim, the port-I/O library as
+# Linux: bin/vexload, bin/vexload-sim and bin/vexload-ocd, the port-I/O library as
 # lib/vexload/WinIo.dll (vexload looks for it beside itself, then in
 # ../lib/vexload), manual pages in share/man/man1, and in share/doc/vexload
 # the README and the list of bootloader images the build carries. CPack makes
@@ -85,7 +85,7 @@ endforeach()")
   endfunction()
 
   set(vexload_man_files "")
-  foreach(page IN ITEMS vexload.1 vexload-sim.1)
+  foreach(page IN ITEMS vexload.1 vexload-sim.1 vexload-ocd.1)
     vexload_compressed(${PROJECT_SOURCE_DIR}/man/${page} file)
     list(APPEND vexload_man_files ${file})
   endforeach()
@@ -146,6 +146,8 @@ set(CPACK_PACKAGE_DESCRIPTION
 through the core's JTAG debug port, with the JTAG cable bit-banged on the PC's
 parallel port (0x378/0x379). vexload-sim runs the same tool against a virtual
 box (cable, TAP, halted core, bus and NOR flash) for dry runs and training.
+vexload-ocd runs it through OpenOCD, so that any JTAG adapter OpenOCD drives
+reaches the box.
 ${vexload_image_note}")
 set(CPACK_STRIP_FILES ON)
 

@@ -19,6 +19,7 @@ namespace {
 constexpr uint8_t ir_none = 0xFF;
 constexpr int box_ir_length = 7;
 constexpr size_t batch_limit = 64; // a bound on a batch whatever its callers do
+constexpr const char* batch_command = "drscan";
 
 std::string host = "127.0.0.1";
 int port = 6666;
@@ -162,7 +163,7 @@ uint32_t send_batch()
     std::string result;
     bool refused = false;
     if (!run(script, result, refused))
-        lost(refused ? "OpenOCD refused 'drscan': " + result : result);
+        lost(refused ? "OpenOCD refused '" + first_word(batch_command) + "': " + result : result);
     const std::vector<std::string> fields = words(result);
     if (fields.size() != 2 * flags.size())
         lost("OpenOCD answered " + std::to_string(fields.size()) + " fields to " + std::to_string(flags.size()) +

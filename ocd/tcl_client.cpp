@@ -105,7 +105,7 @@ bool tcl_connect(const std::string& host, int port, std::string& error)
 bool tcl_request(const std::string& command, std::string& answer, std::string& error)
 {
     if (connection < 0) {
-        error = "not connected";
+        error = "OpenOCD closed the connection";
         return false;
     }
     ++requests;
@@ -121,7 +121,7 @@ bool tcl_request(const std::string& command, std::string& answer, std::string& e
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (n <= 0) {
-            error = std::string("OpenOCD closed the connection (") + std::strerror(errno) + ")";
+            error = "OpenOCD closed the connection";
             return false;
         }
         sent += static_cast<size_t>(n);

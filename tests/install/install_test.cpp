@@ -61,14 +61,14 @@ void expect_usage(const std::string& program)
 // compressed manual pages.
 void expect_tree(const fs::path& root)
 {
-    for (const char* file : {"bin/vexload", "bin/vexload-sim"}) {
+    for (const char* file : {"bin/vexload", "bin/vexload-sim", "bin/vexload-ocd"}) {
         const fs::path path = root / file;
         ASSERT_TRUE(fs::is_regular_file(path)) << path;
         EXPECT_NE(fs::status(path).permissions() & fs::perms::owner_exec, fs::perms::none) << path;
     }
     EXPECT_TRUE(fs::is_regular_file(root / "lib/vexload/WinIo.dll"));
     EXPECT_FALSE(fs::exists(root / "bin/WinIo.dll")) << "the library belongs in lib/vexload";
-    for (const char* page : {"vexload.1", "vexload-sim.1"}) {
+    for (const char* page : {"vexload.1", "vexload-sim.1", "vexload-ocd.1"}) {
         const fs::path man = root / "share/man/man1" / page;
         EXPECT_TRUE(fs::exists(man) || fs::exists(man.string() + ".gz")) << man;
     }
@@ -141,7 +141,7 @@ TEST_F(Installed, ProgramsCarryNoRunPathIntoTheBuildTree)
 {
     if (!have_program("readelf"))
         GTEST_SKIP() << "readelf is not installed";
-    for (const char* file : {"bin/vexload", "bin/vexload-sim", "lib/vexload/WinIo.dll"}) {
+    for (const char* file : {"bin/vexload", "bin/vexload-sim", "bin/vexload-ocd", "lib/vexload/WinIo.dll"}) {
         const program_result r = shell("readelf -d '" + root_ + "/" + file + "'");
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out.find("RPATH"), std::string::npos) << file << "\n" << r.out;

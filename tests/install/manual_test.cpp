@@ -139,13 +139,12 @@ std::vector<found_message> tool_messages()
     return found;
 }
 
-// vexload-sim's own messages: literals of error texts and of its prints.
-std::vector<found_message> sim_messages()
+// A program's own messages: literals of error texts and of its prints.
+std::vector<found_message> program_messages(const std::vector<fs::path>& files)
 {
     std::vector<found_message> found;
-    const std::regex statement(R"((?:\berror = |\brefuse\(|\bfprintf\(\s*stderr\s*,)([^;]*);)");
-    const std::vector<fs::path> files = {"sim/program/main.cpp", "sim/program/box_options.cpp",
-        "sim/program/flash_file.cpp", "sim/faults.cpp", "sim/program/serve.cpp"};
+    const std::regex statement(
+        R"((?:\berror = |\brefuse\(|\bcannot_start\(|\blost\(|\bfprintf\(\s*stderr\s*,)([^;]*);)");
     for (const fs::path& file : files) {
         const std::string text = slurp(source_dir / file);
         for (std::sregex_iterator m(text.begin(), text.end(), statement), end; m != end; ++m) {
@@ -160,6 +159,12 @@ std::vector<found_message> sim_messages()
     return found;
 }
 
+std::vector<found_message> sim_messages()
+{
+    return program_messages({"sim/program/main.cpp", "sim/program/box_options.cpp", "sim/program/flash_file.cpp",
+        "sim/faults.cpp", "sim/program/serve.cpp"});
+}
+
 class Manual : public testing::Test {
 protected:
     void SetUp() override
@@ -171,7 +176,7 @@ protected:
 
 TEST_F(Manual, PagesAreCleanRoff)
 {
-    for (const char* page : {"vexload.1", "vexload-sim.1"}) {
+    for (const char* page : {"vexload.1", "vexload-sim.1", "vexload-ocd.1"}) {
         const program_result r = run_program("/bin/sh",
             {"-c", "groff -man -ww -z '" + (source_dir / "man" / page).string() + "' 2>&1"});
         EXPECT_EQ(r.status, 0) << page;
@@ -233,3 +238,15 @@ TEST_F(Manual, ModprobeCommandsLoadEachModuleTheyName)
 }
 
 } // namespace
+
+TEST_F(Manual, VexloadOcdPageHasEveryEngineOptionAndMessage)
+{
+    const std::string page = rendered("vexload-ocd.1");
+    const std::vector<found_message> messages =
+        program_messages({"ocd/main.cpp", "ocd/engine_options.cpp", "ocd/link_ocd.cpp", "ocd/tcl_client.cpp"});
+    ASSERT_GT(messages.size(), 10u) << "the messages were not found in the code";
+    for (const found_message& m : messages)
+        EXPECT_NE(page.find(m.piece), std::string::npos) << m.file << ": \"" << m.piece << "\"";
+    for (const char* option : {"--openocd", "--tap", "--help", "EXIT STATUS", "reset_config srst_only"})
+        EXPECT_NE(page.find(option), std::string::npos) << option;
+}

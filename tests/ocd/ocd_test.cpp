@@ -1,6 +1,7 @@
-// vexload-ocd against the real OpenOCD driving the served virtual box: each
-// run must print what vexload-sim prints for the same box, end with the same
-// status and leave the same flash behind.
+// The packaged vexload-ocd against the real OpenOCD driving the served virtual
+// box: each run of a real-images build must print what that build's
+// vexload-sim prints for the same box, end with the same status and leave the
+// same flash behind; a placeholder build never erases.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -16,6 +17,11 @@
 #include "tests/support/scratch_file.h"
 
 namespace {
+
+const std::string real_sim = REAL_PREFIX "/bin/vexload-sim";
+const std::string real_ocd = REAL_PREFIX "/bin/vexload-ocd";
+const std::string main_sim = MAIN_PREFIX "/bin/vexload-sim";
+const std::string main_ocd = MAIN_PREFIX "/bin/vexload-ocd";
 
 std::string slurp(const std::string& path)
 {
@@ -42,6 +48,8 @@ protected:
     {
         if (openocd_program().empty())
             GTEST_SKIP() << "openocd is not installed (scripts/setup installs it)";
+        ASSERT_TRUE(std::filesystem::exists(real_ocd)) << "the real_images_build fixture did not run";
+        ASSERT_TRUE(std::filesystem::exists(main_ocd)) << "the main_build_package fixture did not run";
     }
     void TearDown() override
     {
@@ -78,16 +86,16 @@ TEST_F(Ocd, RunsAsVexloadSimDoes)
         std::vector<std::string> sim_args = c.box_args;
         sim_args.insert(sim_args.end(), {"--flash", simulated_flash, "--"});
         sim_args.insert(sim_args.end(), c.tool_args.begin(), c.tool_args.end());
-        const program_result simulated = run_program(VEXLOAD_SIM_PATH, sim_args);
+        const program_result simulated = run_program(real_sim, sim_args);
 
         served_box box;
         std::vector<std::string> box_args = c.box_args;
         box_args.insert(box_args.end(), {"--sector-erase-ms", "0", "--flash", served_flash});
         std::string error;
-        ASSERT_TRUE(box.start(box_args, error)) << c.name << ": " << error;
+        ASSERT_TRUE(box.start(real_sim, box_args, error)) << c.name << ": " << error;
         std::vector<std::string> ocd_args = {"--openocd", "127.0.0.1:" + std::to_string(box.tcl_port), "--"};
         ocd_args.insert(ocd_args.end(), c.tool_args.begin(), c.tool_args.end());
-        const program_result served = run_program(VEXLOAD_OCD_PATH, ocd_args);
+        const program_result served = run_program(real_ocd, ocd_args);
         box.stop();
 
         EXPECT_EQ(served.status, simulated.status) << c.name << ": " << served.err;
@@ -96,10 +104,31 @@ TEST_F(Ocd, RunsAsVexloadSimDoes)
     }
 }
 
+// A placeholder build proves cable, box and chip, then stops: not one sector
+// erase reaches the chip, whose every word keeps its pattern.
+TEST_F(Ocd, PlaceholderBuildStopsBeforeTheErase)
+{
+    const std::string served_flash = flash("ocd-placeholder");
+    const std::string before = slurp(served_flash);
+    const program_result simulated = run_program(main_sim, {"--", "-m", "zorvan50s"});
+    served_box box;
+    std::string error;
+    ASSERT_TRUE(box.start(main_sim, {"--flash", served_flash}, error)) << error;
+    const program_result r =
+        run_program(main_ocd, {"--openocd", "127.0.0.1:" + std::to_string(box.tcl_port), "-m", "zorvan50s"});
+    box.stop();
+    EXPECT_EQ(r.status, 4) << r.err;
+    const std::string refusal = "This build carries placeholder images";
+    ASSERT_NE(r.out.find(refusal), std::string::npos) << r.out;
+    // Up to the refusal exactly what vexload-sim printed before it erased.
+    EXPECT_EQ(r.out.substr(0, r.out.find(refusal)), simulated.out.substr(0, simulated.out.find("Erase flash")));
+    EXPECT_TRUE(slurp(served_flash) == before);
+}
+
 TEST_F(Ocd, OpenOcdNotListening)
 {
     const program_result r =
-        run_program(VEXLOAD_OCD_PATH, {"--openocd", "127.0.0.1:" + std::to_string(free_port()), "-m", "zorvan50s"});
+        run_program(real_ocd, {"--openocd", "127.0.0.1:" + std::to_string(free_port()), "-m", "zorvan50s"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("vexload-ocd: cannot reach OpenOCD's Tcl server at 127.0.0.1:"), std::string::npos) << r.err;
@@ -112,11 +141,11 @@ TEST_F(Ocd, OpenOcdGoingAwayEndsTheRunAsAFailedLink)
     const std::string served_flash = flash("ocd-killed");
     served_box box;
     std::string error;
-    ASSERT_TRUE(box.start({"--sector-erase-ms", "0", "--flash", served_flash}, error)) << error;
+    ASSERT_TRUE(box.start(real_sim, {"--sector-erase-ms", "0", "--flash", served_flash}, error)) << error;
     const std::string out = scratch_file("ocd-killed-out");
     const std::string err = scratch_file("ocd-killed-err");
     scratch.insert(scratch.end(), {out, err});
-    const int pid = spawn(VEXLOAD_OCD_PATH,
+    const int pid = spawn(real_ocd,
         {"--openocd", "127.0.0.1:" + std::to_string(box.tcl_port), "-m", "zorvan50s", "-c", "1"}, out, err);
     for (int i = 0; i < 6000 && slurp(out).find("Downloading") == std::string::npos; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

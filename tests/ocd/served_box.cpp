@@ -91,12 +91,12 @@ int wait_for_exit(int pid, int ms)
     return -1;
 }
 
-bool served_box::start(const std::vector<std::string>& box_args, std::string& error)
+bool served_box::start(const std::string& sim, const std::vector<std::string>& box_args, std::string& error)
 {
     log = scratch_file("ocd-box-log");
     std::vector<std::string> args = box_args;
     args.insert(args.end(), {"--serve", "0"});
-    box_pid = spawn(VEXLOAD_SIM_PATH, args, "/dev/null", log);
+    box_pid = spawn(sim, args, "/dev/null", log);
     int box_port = -1;
     for (int i = 0; i < 1000 && box_port < 0; ++i) {
         const std::string text = slurp(log);

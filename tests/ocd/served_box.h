@@ -16,9 +16,9 @@ struct served_box {
     std::string config;
     std::string openocd_log;
 
-    // vexload-sim --serve with box_args, then OpenOCD on it; false with a
-    // reason in error when either does not come up within 10 s.
-    bool start(const std::vector<std::string>& box_args, std::string& error);
+    // sim --serve with box_args, then OpenOCD on it; false with a reason in
+    // error when either does not come up within 10 s.
+    bool start(const std::string& sim, const std::vector<std::string>& box_args, std::string& error);
     // Stops OpenOCD, then the box, which saves its flash file.
     void stop();
     void kill_openocd();
