@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/debug_exchange.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ocd/engine_options.h"
 
 #include <charconv>

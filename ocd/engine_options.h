@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vexload-ocd's own options, in front of vexload's: where OpenOCD listens and
 // which TAP is the box's.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ocd/link_ocd.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The debug exchange, the reset group and the TAP reset carried by OpenOCD:
 // exchanges whose result nobody reads wait in a batch, and a data read or the
 // end of a target operation sends the batch as one request. OpenOCD owns the

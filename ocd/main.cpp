@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vexload-ocd: vexload's run sequence, its debug exchanges carried by OpenOCD.
 #include <cstdio>
 #include <string>

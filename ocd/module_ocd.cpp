@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vexload-ocd's library loading: OpenOCD owns the cable, so the port-I/O
 // library the run sequence binds is one with nothing to do.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vexload-ocd's pause and end: what waits in a batch goes out first.
 #include <chrono>
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ocd/tcl_client.h"
 
 #include <cerrno>

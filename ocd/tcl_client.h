@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A client of OpenOCD's Tcl server: a command goes out ending in byte 0x1a,
 // its answer comes back ending in the same byte. Every wait has a bound.
 #pragma once

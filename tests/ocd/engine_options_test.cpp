@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vexload-ocd's own options, as a technician types them; none needs OpenOCD.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The packaged vexload-ocd against the real OpenOCD driving the served virtual
 // box: each run of a real-images build must print what that build's
 // vexload-sim prints for the same box, end with the same status and leave the

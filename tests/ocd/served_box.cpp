@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/ocd/served_box.h"
 
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A served virtual box and a real OpenOCD on it, each its own process, for
 // the tests and the benchmark of vexload-ocd. Every wait is bounded.
 #pragma once
