@@ -7,8 +7,9 @@
 namespace {
 
 // vexload-sim's box options: a virtual box's, not a real one's.
-const char* const box_options[] = {"--chip", "--chip-id", "--fault", "--flash", "--vcd", "--port-log", "--port-ns",
-    "--max-sim-seconds", "--serve", "--winio", "--sector-erase-ms", "--word-program-us"};
+const char* const box_options[] = {"--chip", "--chip-id", "--fault", "--flash", "--vcd", "--vcd-from", "--vcd-until",
+    "--port-log", "--port-ns", "--max-sim-seconds", "--serve", "--winio", "--sector-erase-ms", "--word-program-us",
+    "--strict-status"};
 
 bool is_box_option(const std::string& name)
 {
