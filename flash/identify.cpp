@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "board/board_init.h"
+#include "common/sector_regions.h"
 #include "flash/commands.h"
 #include "flash/flash_bus.h"
 
@@ -13,56 +14,46 @@ uint32_t sector_table[flash_sector_max];
 
 namespace {
 
-enum class sector_layout { bottom_boot, top_boot };
-
 constexpr int32_t any_code = -1; // read, not compared
+
+// 127 sectors of 64 KB and 8 of 8 KB, the small ones at the bottom or the top.
+constexpr sector_region bottom_boot[] = {{8, 0x2000}, {127, 0x10000}};
+constexpr sector_region top_boot[] = {{127, 0x10000}, {8, 0x2000}};
+static_assert(layout_sector_count(bottom_boot) == flash_sector_max && layout_sector_count(top_boot) == flash_sector_max);
 
 struct chip_row {
     uint16_t manufacturer;
     const char* vendor;
     uint16_t device;
-    int32_t word_0e;
-    int32_t word_0f;
+    int32_t word_0e = any_code;
+    int32_t word_0f = any_code;
     const char* name;
-    sector_layout layout;
+    sector_layout sectors;
 };
 
 // Rows of one manufacturer are tried in order; the first whose compared
 // words all match names the chip.
 constexpr chip_row chip_table[] = {
-    {0x0001, "SPANSION", 0x227E, 0x2210, 0x2200, "S29GL064M R4", sector_layout::bottom_boot},
-    {0x0020, "STMicroelectronics", 0x22DE, any_code, any_code, "M29W640DT", sector_layout::top_boot},
-    {0x007F, "EON", 0x22CB, any_code, any_code, "EN29LV640B", sector_layout::bottom_boot},
-    {0x00C2, "MX IC", 0x227E, 0x2210, 0x2201, "MX29LV640MT", sector_layout::top_boot},
-    {0x00C2, "MX IC", 0x22C9, any_code, any_code, "MX29LV640BT/DT", sector_layout::top_boot},
+    {.manufacturer = 0x0001, .vendor = "SPANSION", .device = 0x227E, .word_0e = 0x2210, .word_0f = 0x2200,
+     .name = "S29GL064M R4", .sectors = bottom_boot},
+    {.manufacturer = 0x0020, .vendor = "STMicroelectronics", .device = 0x22DE, .name = "M29W640DT", .sectors = top_boot},
+    {.manufacturer = 0x007F, .vendor = "EON", .device = 0x22CB, .name = "EN29LV640B", .sectors = bottom_boot},
+    {.manufacturer = 0x00C2, .vendor = "MX IC", .device = 0x227E, .word_0e = 0x2210, .word_0f = 0x2201,
+     .name = "MX29LV640MT", .sectors = top_boot},
+    {.manufacturer = 0x00C2, .vendor = "MX IC", .device = 0x22C9, .name = "MX29LV640BT/DT", .sectors = top_boot},
 };
 
 const char* const unknown_text = "Unknown";
-
-constexpr int32_t small_sectors = 8;
-constexpr uint32_t small_sector_bytes = 0x2000;
-constexpr uint32_t large_sector_bytes = 0x10000;
-constexpr uint32_t top_small_sectors_offset = 0x7F0000;
-constexpr int32_t top_first_small = flash_sector_max - small_sectors;
 
 bool code_matches(int32_t expected, uint16_t read)
 {
     return expected == any_code || static_cast<uint16_t>(expected) == read;
 }
 
-void fill_sector_table(sector_layout layout)
+void fill_sector_table(sector_layout sectors)
 {
-    for (int32_t k = 0; k < flash_sector_max; ++k) {
-        const uint32_t u = static_cast<uint32_t>(k);
-        uint32_t offset;
-        if (layout == sector_layout::bottom_boot)
-            offset = k < small_sectors ? u * small_sector_bytes
-                                       : large_sector_bytes + (u - small_sectors) * large_sector_bytes;
-        else
-            offset = k < top_first_small ? u * large_sector_bytes
-                                         : top_small_sectors_offset + (u - top_first_small) * small_sector_bytes;
-        sector_table[k] = flash_base + offset;
-    }
+    for (int32_t k = 0; k < flash_sector_max; ++k)
+        sector_table[k] = flash_base + sector_at_index(sectors, static_cast<uint32_t>(k)).offset;
 }
 
 void enter_autoselect()
@@ -97,7 +88,7 @@ int flash_identify()
 
     if (chip != nullptr) {
         sector_count = flash_sector_max;
-        fill_sector_table(chip->layout);
+        fill_sector_table(chip->sectors);
         download_address = flash_base + image_offset;
     }
 

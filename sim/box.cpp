@@ -6,11 +6,13 @@
 #include <csignal>
 #include <limits>
 
+#include "sim/bus.h"
 #include "sim/cable.h"
 #include "sim/clock.h"
 #include "sim/core.h"
 #include "sim/debug_unit.h"
 #include "sim/events.h"
+#include "sim/flash.h"
 #include "sim/faults.h"
 #include "sim/tap.h"
 #include "sim/trace.h"
@@ -44,50 +46,18 @@ bool limit_passed = false;
 
 void (*exit_hook)(int) = nullptr;
 
-// The slow path's view: the byte the PC wrote (the box may see another TCK
-// level through slow-target) and the slow target's TCK filter.
-uint8_t pc_data = 0;
-uint8_t filter_last = 0;
-uint8_t filter_tck = 0;
-int64_t filter_held = std::numeric_limits<int64_t>::max();
-
-bool cable_pulled()
+// A system reset reaches the core, its bus and the flash chip's state
+// machine together (the flash array keeps its contents).
+void system_reset()
 {
-    return faults.cable_pull >= 0 && clock_port_accesses > static_cast<uint64_t>(faults.cable_pull);
-}
-
-bool line_tdo()
-{
-    if (cable_pulled())
-        return true; // floats high
-    if (faults.tdo_stuck_0)
-        return false;
-    if (faults.tdo_stuck_1)
-        return true;
-    return tap.tdo;
-}
-
-cable_levels levels()
-{
-    return {(pc_data & cable_tck) != 0, (pc_data & cable_tms) != 0, (pc_data & cable_tdi) != 0, line_tdo(),
-        !cable_reset_asserted(pc_data)};
-}
-
-// The fast path keeps no copy of the PC's byte: the box saw exactly that byte
-// unless the cable is off or the target filters TCK (both always slow).
-void sync_pc_data()
-{
-    if (!cable_pulled() && faults.slow_target <= 1)
-        pc_data = cable.data;
+    core_power_on();
+    bus_power_on();
+    flash_power_on();
 }
 
 void refresh_path()
 {
-    const bool always = port_log_active() || vcd_active() || faults.tdo_stuck_0 || faults.tdo_stuck_1 ||
-                        faults.slow_target > 1;
-    uint64_t after = always ? 0 : never;
-    if (faults.cable_pull >= 0)
-        after = std::min(after, static_cast<uint64_t>(faults.cable_pull));
+    uint64_t after = port_log_active() || vcd_active() ? 0 : cable_slow_after();
     if (limit_set) {
         const uint64_t now = now_ns();
         const uint64_t port_ns = clock_port_ns();
@@ -122,44 +92,43 @@ void check_stops()
         fire_time_limit();
 }
 
-// A target too slow for short half periods: it sees TCK change only once the
-// new level has lasted slow_target port writes.
-uint8_t slow_target_view(uint8_t data)
-{
-    if (((data ^ filter_last) & cable_tck) != 0)
-        filter_held = 1;
-    else if (filter_held < std::numeric_limits<int64_t>::max())
-        ++filter_held;
-    filter_last = data;
-    if (filter_held >= faults.slow_target)
-        filter_tck = data & cable_tck;
-    return static_cast<uint8_t>((data & ~cable_tck) | filter_tck);
-}
-
 [[gnu::noinline]] void slow_write(uint8_t data)
 {
     check_stops();
     if (port_log_active())
         port_log_write(data);
-    pc_data = data;
-    if (!cable_pulled())
-        cable_drive(faults.slow_target > 1 ? slow_target_view(data) : data);
+    cable_drive_faulty(data);
     if (vcd_active())
-        vcd_change(now_ns(), levels());
+        vcd_change(now_ns(), cable_pc_levels());
 }
 
 [[gnu::noinline]] uint8_t slow_read()
 {
     check_stops();
-    const uint8_t status = cable_status(line_tdo());
+    const uint8_t status = cable_status(cable_line_tdo());
     if (port_log_active())
         port_log_read(status);
     if (vcd_active())
-        vcd_change(now_ns(), levels());
+        vcd_change(now_ns(), cable_pc_levels());
     return status;
 }
 
 } // namespace
+
+// The reset group is the box's reset line: the debug unit holds the core
+// while it is low, and its falling edge is a system reset.
+void cable_reset_change(uint8_t data)
+{
+    const bool asserted = cable_reset_asserted(data);
+    if (asserted && !debug_unit.reset_asserted)
+        system_reset();
+    debug_reset_lines(asserted);
+}
+
+void box_system_reset()
+{
+    system_reset();
+}
 
 void box_power_on()
 {
@@ -168,16 +137,12 @@ void box_power_on()
     cable_power_on();
     tap_power_on();
     debug_power_on(cable_reset_asserted(cable.data));
-    core_power_on();
+    system_reset();
     port_reads = 0;
     sleeps = 0;
     sleep_ms = 0;
     limit_passed = false;
     stop_signal = 0;
-    pc_data = cable.data;
-    filter_last = cable.data;
-    filter_tck = cable.data & cable_tck;
-    filter_held = std::numeric_limits<int64_t>::max();
     if (trace_exchanges_on)
         trace_exchanges(true);
     refresh_path();
@@ -250,8 +215,8 @@ bool box_open_vcd(const std::string& path)
     if (path.empty())
         vcd_close();
     else {
-        sync_pc_data();
-        opened = vcd_open(path, now_ns(), levels(), clock_port_ns());
+        cable_sync_pc_data();
+        opened = vcd_open(path, now_ns(), cable_pc_levels(), clock_port_ns());
     }
     refresh_path();
     return opened;
@@ -263,7 +228,7 @@ bool box_open_port_log(const std::string& path)
     if (path.empty())
         port_log_close();
     else {
-        sync_pc_data();
+        cable_sync_pc_data();
         opened = port_log_open(path);
     }
     refresh_path();

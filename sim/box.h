@@ -25,6 +25,10 @@ struct box_stats {
 // the PC raises it.
 void box_power_on();
 
+// The box's reset wiring: a system reset (the debug unit's reset request, a
+// brown-out) resets the core, its bus and the flash chip's state machine.
+void box_system_reset();
+
 // Cost of one port access in nanoseconds (1000 by default: an ISA-bus port).
 void box_set_port_ns(uint64_t ns);
 

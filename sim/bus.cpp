@@ -68,6 +68,8 @@ void bus_power_on()
 bool bus_store(uint32_t address, uint32_t value, unsigned width)
 {
     if (in_flash_window(address, width)) {
+        // Identification starts with the first cycle of any kind in the window.
+        milestone_note(milestone::first_flash_access);
         // A 32-bit store on the 16-bit bus is two cycles, the upper half at the lower address first.
         if (width == 4) {
             flash_write_cycle(address, static_cast<uint16_t>(value >> 16));
@@ -93,6 +95,7 @@ bool bus_store(uint32_t address, uint32_t value, unsigned width)
 bool bus_load(uint32_t address, unsigned width, uint32_t& value)
 {
     if (in_flash_window(address, width)) {
+        milestone_note(milestone::first_flash_access);
         if (width == 4)
             value = (uint32_t{flash_bus_read(address)} << 16) | flash_bus_read(address + 2);
         else

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "sim/tap.h"
+#include "sim/trace.h"
 
 namespace sim {
 
@@ -27,7 +28,7 @@ extern cable_state cable;
 
 void cable_power_on();
 
-// The reset group changed level.
+// The reset group changed level: the box's reset wiring (sim/box.cpp).
 void cable_reset_change(uint8_t data);
 
 // A byte reaches the box: TCK edges step the TAP, the reset group drives the box's reset.
@@ -57,5 +58,27 @@ inline uint8_t cable_status(bool tdo)
 {
     return tdo ? status_idle : static_cast<uint8_t>(status_idle | status_tdo_inverted);
 }
+
+// A faulty cable or a slow target (tdo-stuck-0/1, cable-pull, slow-target):
+// what the box sees of the PC's bytes and what the PC reads back. These take
+// the port's slow path; the fast path is cable_drive and cable_status.
+
+// The port access after which every access takes the slow path for the
+// cable's faults: 0 (a stuck line, a slow target), the access of a cable pull,
+// or UINT64_MAX (none).
+uint64_t cable_slow_after();
+
+// The PC's byte through the cable: lost once the cable is off, TCK filtered
+// by a slow target.
+void cable_drive_faulty(uint8_t data);
+
+// The TDO level the PC reads.
+bool cable_line_tdo();
+
+// The signals at the PC's end of the cable.
+cable_levels cable_pc_levels();
+
+// Takes the byte the box saw as the PC's, where the two cannot differ (before a trace starts).
+void cable_sync_pc_data();
 
 } // namespace sim

@@ -154,8 +154,6 @@ bool exec_x_form(uint32_t w)
 void core_power_on()
 {
     std::memset(&core, 0, sizeof core);
-    bus_power_on();
-    flash_power_on();
 }
 
 uint32_t core_ddr()
@@ -170,6 +168,7 @@ void core_set_ddr(uint32_t value)
 
 bool core_execute(uint32_t word)
 {
+    // no-execute: the word never takes effect, and nothing reports it.
     if (faults.no_execute)
         return true;
     switch (insn_primary(word)) {

@@ -10,7 +10,7 @@ namespace sim {
 // 32-bit word of the boot flash, which a bootable image therefore ends with.
 constexpr uint32_t core_reset_vector = 0xFFFFFFFC;
 
-// Power-on state: registers cleared, bus and flash reset.
+// Power-on state: registers cleared (the box resets its bus and flash with it).
 void core_power_on();
 
 // The debug data register, SPR 1011 on the core side.

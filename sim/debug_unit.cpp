@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "sim/debug_unit.h"
 
+#include "sim/box.h"
 #include "sim/core.h"
 #include "sim/faults.h"
 #include "sim/trace.h"
@@ -23,7 +24,7 @@ void write_control(uint32_t word)
 {
     debug_unit.control = word;
     if ((word & control_reset_mask) != 0) {
-        core_power_on();
+        box_system_reset();
         debug_unit.mode = debug_unit.reset_asserted ? core_mode::held_in_reset : mode_after_reset();
     }
     if (debug_unit.mode == core_mode::held_in_reset || faults.never_halted)
@@ -37,22 +38,14 @@ void execute(uint32_t word)
         debug_unit.failed = true;
         return;
     }
-    // The word never reaches the core; the debug unit sees nothing wrong.
-    if (faults.no_execute)
-        return;
     if (!core_execute(word))
         debug_unit.failed = true;
-}
-
-bool fault_hits(int64_t fault, uint64_t index)
-{
-    return fault >= 0 && static_cast<uint64_t>(fault) == index;
 }
 
 // A brown-out or a watchdog: the whole box restarts and the core runs from flash.
 void box_resets_itself()
 {
-    core_power_on();
+    box_system_reset();
     debug_unit.control = 0;
     debug_unit.failed = false;
     debug_unit.mode = debug_unit.reset_asserted ? core_mode::held_in_reset : core_mode::running;
@@ -117,10 +110,6 @@ void debug_reset_lines(bool asserted)
     if (asserted == debug_unit.reset_asserted)
         return;
     debug_unit.reset_asserted = asserted;
-    // System reset: the core's registers, the bus and the flash chip's state
-    // machine (its RESET# pin); the flash array keeps its contents.
-    if (asserted)
-        core_power_on();
     debug_unit.mode = asserted ? core_mode::held_in_reset : mode_after_reset();
 }
 

@@ -69,8 +69,8 @@ void debug_update(tap_register reg, uint8_t instruction, uint64_t scan, uint64_t
 // Test-Logic-Reset: the control word and the status are cleared; the core keeps its mode.
 void debug_tap_reset();
 
-// The box's reset group (asserted = all lines low): resets the core, its bus
-// and the flash chip's state machine, and holds the core until released.
+// The box's reset line (asserted = the reset group all low): holds the core
+// until released, then lets it run or stop as the control word says.
 void debug_reset_lines(bool asserted);
 
 } // namespace sim

@@ -14,6 +14,7 @@ bool milestone_seen[milestone_count] = {};
 namespace {
 std::vector<event> log;
 uint64_t milestone_ns[milestone_count] = {};
+bool programmed_since_reset = false;
 } // namespace
 
 void events_record(bool on)
@@ -47,6 +48,29 @@ void detail::milestone_mark(milestone m)
     const auto i = static_cast<unsigned>(m);
     milestone_seen[i] = true;
     milestone_ns[i] = now_ns();
+}
+
+// The verify starts where the chip returns to read mode after a program; a
+// later program moves that mark on.
+void flash_activity_note(flash_activity a)
+{
+    switch (a) {
+    case flash_activity::reset:
+        programmed_since_reset = false;
+        break;
+    case flash_activity::erase_started:
+        milestone_note(milestone::first_erase_command);
+        break;
+    case flash_activity::program_started:
+        programmed_since_reset = true;
+        milestone_note(milestone::first_program);
+        milestone_rearm(milestone::read_after_program);
+        break;
+    case flash_activity::read_mode:
+        if (programmed_since_reset)
+            milestone_note(milestone::read_after_program);
+        break;
+    }
 }
 
 bool milestone_time(milestone m, uint64_t& ns)

@@ -45,6 +45,17 @@ enum class milestone : uint8_t {
 };
 constexpr unsigned milestone_count = 5;
 
+// What the flash chip reports of itself, as its mode and RY/BY# line show it
+// on the bus; the marks of the steps are made from these here, not in the chip.
+enum class flash_activity : uint8_t {
+    reset,           // its state machine reset (power-on, system reset)
+    erase_started,   // a sector or chip erase accepted
+    program_started, // a word program accepted
+    read_mode,       // back in read mode
+};
+
+void flash_activity_note(flash_activity a);
+
 // Simulated time of a mark since power-on; false when it has not been seen.
 bool milestone_time(milestone m, uint64_t& ns);
 

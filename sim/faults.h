@@ -34,6 +34,12 @@ extern fault_set faults;
 // The faults in table order, each with its number's name: "tdo-stuck-0, ..., cable-pull=N, ..."
 std::string fault_list();
 
+// Whether a counted fault (-1: not set) falls on the index-th event it counts.
+inline bool fault_hits(int64_t fault, uint64_t index)
+{
+    return fault >= 0 && static_cast<uint64_t>(fault) == index;
+}
+
 // Applies one "NAME" or "NAME=N"; false (with a reason in error) for an unknown name or bad number.
 bool fault_apply(const std::string& text, std::string& error);
 

@@ -69,6 +69,18 @@ enum class mode : uint8_t {
 
 constexpr uint32_t unlock_address_1 = 0x555;
 constexpr uint32_t unlock_address_2 = 0x2AA;
+
+// Command bytes of the AMD command set (low data byte of a command cycle).
+constexpr uint8_t cmd_unlock_1 = 0xAA;        // first unlock cycle, at 0x555
+constexpr uint8_t cmd_unlock_2 = 0x55;        // second unlock cycle, at 0x2AA
+constexpr uint8_t cmd_autoselect = 0x90;      // also the first cycle of leaving unlock bypass
+constexpr uint8_t cmd_program = 0xA0;
+constexpr uint8_t cmd_erase_setup = 0x80;
+constexpr uint8_t cmd_unlock_bypass = 0x20;
+constexpr uint8_t cmd_chip_erase = 0x10;
+constexpr uint8_t cmd_sector_erase = 0x30;
+constexpr uint8_t cmd_reset = 0xF0;
+constexpr uint8_t cmd_bypass_reset_2 = 0x00;  // second cycle of leaving unlock bypass
 constexpr uint32_t command_address_mask = 0x7FF; // A10..A0
 constexpr int slow_program_polls = 101;
 constexpr uint16_t weak_bit = 0x0001;
@@ -122,17 +134,11 @@ void ensure_chip()
     }
 }
 
-bool fault_hits(int64_t fault, uint64_t index)
-{
-    return fault >= 0 && static_cast<uint64_t>(fault) == index;
-}
-
 void enter_read()
 {
     chip.m = mode::read;
     chip.in_bypass = false;
-    if (chip.programs != 0)
-        milestone_note(milestone::read_after_program);
+    flash_activity_note(flash_activity::read_mode);
     if (chip.weak_ready) {
         words()[chip.weak_word] ^= weak_bit;
         chip.weak_ready = false;
@@ -158,8 +164,8 @@ void complete()
         uint16_t* a = words();
         for (unsigned s = 0; s < flash_sector_count; ++s)
             if (chip.erase_sector[s])
-                std::fill_n(a + flash_sector_start(chip.chip.top_boot, s),
-                            flash_sector_words(chip.chip.top_boot, s), uint16_t{0xFFFF});
+                std::fill_n(a + flash_sector_start(chip.chip.sectors, s),
+                            flash_sector_words(chip.chip.sectors, s), uint16_t{0xFFFF});
     }
     go_home();
 }
@@ -169,8 +175,7 @@ void start_program(uint32_t w, uint16_t data)
     uint16_t& cell = words()[w];
     const uint64_t index = chip.programs++;
     const uint64_t now = now_ns();
-    milestone_note(milestone::first_program);
-    milestone_rearm(milestone::read_after_program);
+    flash_activity_note(flash_activity::program_started);
     const bool fail = fault_hits(faults.program_fail, index);
     chip.m = mode::programming;
     chip.program_word = w;
@@ -197,15 +202,15 @@ void start_erase(uint64_t t0)
     const int64_t stuck = faults.erase_stuck;
     chip.never_done = stuck >= 0 && stuck < static_cast<int64_t>(flash_sector_count) && chip.erase_sector[stuck];
     if (chip.never_done)
-        std::fill_n(words() + flash_sector_start(chip.chip.top_boot, static_cast<unsigned>(stuck)),
-                    flash_sector_words(chip.chip.top_boot, static_cast<unsigned>(stuck)), uint16_t{0});
+        std::fill_n(words() + flash_sector_start(chip.chip.sectors, static_cast<unsigned>(stuck)),
+                    flash_sector_words(chip.chip.sectors, static_cast<unsigned>(stuck)), uint16_t{0});
 }
 
 void open_erase_window(uint32_t w)
 {
-    milestone_note(milestone::first_erase_command);
+    flash_activity_note(flash_activity::erase_started);
     std::fill(std::begin(chip.erase_sector), std::end(chip.erase_sector), false);
-    chip.erase_sector[flash_sector_of(chip.chip.top_boot, w)] = true;
+    chip.erase_sector[flash_sector_of(chip.chip.sectors, w)] = true;
     chip.erase_count = 1;
     chip.window_end = now_ns() + flash_erase_window_ns;
     chip.m = mode::erase_window;
@@ -216,7 +221,7 @@ void open_erase_window(uint32_t w)
 
 void add_erase_sector(uint32_t w)
 {
-    bool& s = chip.erase_sector[flash_sector_of(chip.chip.top_boot, w)];
+    bool& s = chip.erase_sector[flash_sector_of(chip.chip.sectors, w)];
     if (!s) {
         s = true;
         ++chip.erase_count;
@@ -226,7 +231,7 @@ void add_erase_sector(uint32_t w)
 
 void start_chip_erase()
 {
-    milestone_note(milestone::first_erase_command);
+    flash_activity_note(flash_activity::erase_started);
     std::fill(std::begin(chip.erase_sector), std::end(chip.erase_sector), true);
     chip.erase_count = flash_sector_count;
     start_erase(now_ns());
@@ -265,7 +270,7 @@ uint16_t status(uint32_t w)
         s |= 0x20;
     if (chip.m == mode::erasing)
         s |= 0x08;
-    if (chip.m != mode::programming && chip.erase_sector[flash_sector_of(chip.chip.top_boot, w)]) {
+    if (chip.m != mode::programming && chip.erase_sector[flash_sector_of(chip.chip.sectors, w)]) {
         chip.dq2 = !chip.dq2;
         if (chip.dq2)
             s |= 0x04;
@@ -319,7 +324,13 @@ bool flash_select_chip(const std::string& name)
 
 void flash_set_chip_id(uint16_t manufacturer, uint16_t device, uint16_t word_0e, uint16_t word_0f)
 {
-    chip.chip = flash_chip{"custom", manufacturer, device, word_0e, word_0f, true, true, 0};
+    chip.chip = flash_chip{.name = "custom",
+                           .manufacturer = manufacturer,
+                           .device = device,
+                           .word_0e = word_0e,
+                           .word_0f = word_0f,
+                           .sectors = top_boot_sectors,
+                           .extended_id = true};
     chip_name = "custom";
     chip_chosen = true;
     reset_state();
@@ -342,6 +353,7 @@ void flash_power_on()
     ensure_chip();
     reset_state();
     chip.programs = 0;
+    flash_activity_note(flash_activity::reset);
 }
 
 uint64_t flash_programs_started()
@@ -351,7 +363,6 @@ uint64_t flash_programs_started()
 
 uint16_t flash_bus_read(uint32_t address)
 {
-    milestone_note(milestone::first_flash_access);
     if (faults.no_chip)
         return 0xFFFF;
     ensure_chip();
@@ -376,9 +387,21 @@ uint16_t flash_bus_read(uint32_t address)
     }
 }
 
+namespace {
+
+// One unlock cycle of a command sequence: on to next, or back to read mode.
+void unlock_cycle(uint8_t cmd, uint32_t a, uint8_t expected, uint32_t address, mode next)
+{
+    if (cmd == expected && a == address)
+        chip.m = next;
+    else
+        enter_read();
+}
+
+} // namespace
+
 void flash_bus_write(uint32_t address, uint16_t value)
 {
-    milestone_note(milestone::first_flash_access);
     if (faults.no_chip)
         return;
     ensure_chip();
@@ -389,27 +412,21 @@ void flash_bus_write(uint32_t address, uint16_t value)
     switch (chip.m) {
     case mode::programming:
     case mode::erasing:
-        if (chip.timed_out && cmd == 0xF0)
+        if (chip.timed_out && cmd == cmd_reset)
             enter_read();
         return;
     case mode::erase_window:
-        if (cmd == 0x30)
+        if (cmd == cmd_sector_erase)
             add_erase_sector(w);
         else
             go_home();
         return;
     case mode::read:
     case mode::autoselect:
-        if (cmd == 0xAA && a == unlock_address_1)
-            chip.m = mode::unlock1;
-        else
-            enter_read();
+        unlock_cycle(cmd, a, cmd_unlock_1, unlock_address_1, mode::unlock1);
         return;
     case mode::unlock1:
-        if (cmd == 0x55 && a == unlock_address_2)
-            chip.m = mode::unlock2;
-        else
-            enter_read();
+        unlock_cycle(cmd, a, cmd_unlock_2, unlock_address_2, mode::unlock2);
         return;
     case mode::unlock2:
         if (a != unlock_address_1) {
@@ -417,16 +434,16 @@ void flash_bus_write(uint32_t address, uint16_t value)
             return;
         }
         switch (cmd) {
-        case 0x90:
+        case cmd_autoselect:
             chip.m = mode::autoselect;
             return;
-        case 0xA0:
+        case cmd_program:
             chip.m = mode::program_setup;
             return;
-        case 0x80:
+        case cmd_erase_setup:
             chip.m = mode::erase_setup;
             return;
-        case 0x20:
+        case cmd_unlock_bypass:
             chip.m = mode::bypass;
             chip.in_bypass = true;
             return;
@@ -439,45 +456,39 @@ void flash_bus_write(uint32_t address, uint16_t value)
         start_program(w, value);
         return;
     case mode::erase_setup:
-        if (cmd == 0xAA && a == unlock_address_1)
-            chip.m = mode::erase_unlock1;
-        else
-            enter_read();
+        unlock_cycle(cmd, a, cmd_unlock_1, unlock_address_1, mode::erase_unlock1);
         return;
     case mode::erase_unlock1:
-        if (cmd == 0x55 && a == unlock_address_2)
-            chip.m = mode::erase_unlock2;
-        else
-            enter_read();
+        unlock_cycle(cmd, a, cmd_unlock_2, unlock_address_2, mode::erase_unlock2);
         return;
     case mode::erase_unlock2:
-        if (cmd == 0x10 && a == unlock_address_1)
+        if (cmd == cmd_chip_erase && a == unlock_address_1)
             start_chip_erase();
-        else if (cmd == 0x30)
+        else if (cmd == cmd_sector_erase)
             open_erase_window(w);
         else
             enter_read();
         return;
     case mode::bypass:
-        if (cmd == 0xA0)
+        if (cmd == cmd_program)
             chip.m = mode::bypass_program_setup;
-        else if (cmd == 0x90)
+        else if (cmd == cmd_autoselect)
             chip.m = mode::bypass_reset_setup;
-        else if (cmd == 0x80)
+        else if (cmd == cmd_erase_setup)
             chip.m = mode::bypass_erase_setup;
-        else if (cmd == 0xF0)
+        else if (cmd == cmd_reset)
             enter_read();
         return;
     case mode::bypass_reset_setup:
-        if (cmd == 0x00)
+        if (cmd == cmd_bypass_reset_2)
             enter_read();
         else
             chip.m = mode::bypass;
         return;
     case mode::bypass_erase_setup:
-        if (cmd == 0x10)
+        if (cmd == cmd_chip_erase)
             start_chip_erase();
-        else if (cmd == 0x30)
+        else if (cmd == cmd_sector_erase)
             open_erase_window(w);
         else
             chip.m = mode::bypass;

@@ -12,16 +12,14 @@ namespace {
 // only the two lowest autoselect address lines, so words 0x0E and 0x0F answer
 // as words 2 (sector protection, 0) and 3 (indicator word).
 constexpr flash_chip chips[] = {
-    {"S29GL064M", 0x0001, 0x227E, 0x2210, 0x2200, false, true, 0x0000},
-    {"M29W640DT", 0x0020, 0x22DE, 0, 0, true, false, 0x0000},
-    {"EN29LV640B", 0x007F, 0x22CB, 0, 0, false, false, 0x0000},
-    {"MX29LV640MT", 0x00C2, 0x227E, 0x2210, 0x2201, true, true, 0x0000},
-    {"MX29LV640BT", 0x00C2, 0x22C9, 0, 0, true, false, 0x0000},
+    {.name = "S29GL064M", .manufacturer = 0x0001, .device = 0x227E, .word_0e = 0x2210, .word_0f = 0x2200,
+     .sectors = bottom_boot_sectors, .extended_id = true},
+    {.name = "M29W640DT", .manufacturer = 0x0020, .device = 0x22DE, .sectors = top_boot_sectors},
+    {.name = "EN29LV640B", .manufacturer = 0x007F, .device = 0x22CB, .sectors = bottom_boot_sectors},
+    {.name = "MX29LV640MT", .manufacturer = 0x00C2, .device = 0x227E, .word_0e = 0x2210, .word_0f = 0x2201,
+     .sectors = top_boot_sectors, .extended_id = true},
+    {.name = "MX29LV640BT", .manufacturer = 0x00C2, .device = 0x22C9, .sectors = top_boot_sectors},
 };
-
-constexpr unsigned boot_sectors = 8;
-constexpr uint32_t boot_area_words = boot_sectors * flash_boot_sector_words; // one big sector
-constexpr uint32_t top_boot_area = (flash_sector_count - boot_sectors) * flash_big_sector_words;
 
 } // namespace
 
@@ -41,29 +39,19 @@ std::string flash_chip_names()
     return text;
 }
 
-unsigned flash_sector_of(bool top_boot, uint32_t word)
+unsigned flash_sector_of(sector_layout sectors, uint32_t word)
 {
-    if (top_boot)
-        return word < top_boot_area ? word / flash_big_sector_words
-                                    : flash_sector_count - boot_sectors + (word - top_boot_area) / flash_boot_sector_words;
-    return word < boot_area_words ? word / flash_boot_sector_words
-                                  : boot_sectors + (word - boot_area_words) / flash_big_sector_words;
+    return sector_index_of(sectors, word * 2);
 }
 
-uint32_t flash_sector_start(bool top_boot, unsigned sector)
+uint32_t flash_sector_start(sector_layout sectors, unsigned sector)
 {
-    if (top_boot)
-        return sector < flash_sector_count - boot_sectors
-                   ? sector * flash_big_sector_words
-                   : top_boot_area + (sector - (flash_sector_count - boot_sectors)) * flash_boot_sector_words;
-    return sector < boot_sectors ? sector * flash_boot_sector_words
-                                 : boot_area_words + (sector - boot_sectors) * flash_big_sector_words;
+    return sector_at_index(sectors, sector).offset / 2;
 }
 
-uint32_t flash_sector_words(bool top_boot, unsigned sector)
+uint32_t flash_sector_words(sector_layout sectors, unsigned sector)
 {
-    const bool boot = top_boot ? sector >= flash_sector_count - boot_sectors : sector < boot_sectors;
-    return boot ? flash_boot_sector_words : flash_big_sector_words;
+    return sector_at_index(sectors, sector).bytes / 2;
 }
 
 } // namespace sim

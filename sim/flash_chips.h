@@ -5,22 +5,27 @@
 #include <cstdint>
 #include <string>
 
+#include "common/sector_regions.h"
+
 namespace sim {
+
+// 64 Mbit: 127 sectors of 64 KB and 8 boot sectors of 8 KB, at the top or the bottom.
+constexpr sector_region top_boot_sectors[] = {{127, 0x10000}, {8, 0x2000}};
+constexpr sector_region bottom_boot_sectors[] = {{8, 0x2000}, {127, 0x10000}};
 
 struct flash_chip {
     const char* name;
-    uint16_t manufacturer; // autoselect word 0
-    uint16_t device;       // autoselect word 1
-    uint16_t word_0e;      // autoselect words 0x0E and 0x0F (extended device code)
-    uint16_t word_0f;
-    bool top_boot;         // 8 KB boot sectors at the top, else at the bottom
-    bool extended_id;      // decodes autoselect A7..A0; older parts decode only A1..A0
-    uint16_t word_03;      // autoselect word 3: secured-silicon / extended-block indicator
+    uint16_t manufacturer;    // autoselect word 0
+    uint16_t device;          // autoselect word 1
+    uint16_t word_0e = 0;     // autoselect words 0x0E and 0x0F (extended device code)
+    uint16_t word_0f = 0;
+    sector_layout sectors = top_boot_sectors;
+    bool extended_id = false; // decodes autoselect A7..A0; older parts decode only A1..A0
+    uint16_t word_03 = 0;     // autoselect word 3: secured-silicon / extended-block indicator
 };
 
-constexpr unsigned flash_sector_count = 135; // 127 x 64 KB + 8 x 8 KB
-constexpr uint32_t flash_big_sector_words = 0x8000;
-constexpr uint32_t flash_boot_sector_words = 0x1000;
+constexpr unsigned flash_sector_count = layout_sector_count(top_boot_sectors);
+static_assert(layout_sector_count(bottom_boot_sectors) == flash_sector_count);
 
 // The chip fitted unless another is chosen.
 constexpr const char* flash_default_chip = "MX29LV640MT";
@@ -32,8 +37,8 @@ const flash_chip* flash_chip_by_name(const char* name);
 std::string flash_chip_names();
 
 // Sector index of a word address in the layout, and each sector's first word and size.
-unsigned flash_sector_of(bool top_boot, uint32_t word);
-uint32_t flash_sector_start(bool top_boot, unsigned sector);
-uint32_t flash_sector_words(bool top_boot, unsigned sector);
+unsigned flash_sector_of(sector_layout sectors, uint32_t word);
+uint32_t flash_sector_start(sector_layout sectors, unsigned sector);
+uint32_t flash_sector_words(sector_layout sectors, unsigned sector);
 
 } // namespace sim

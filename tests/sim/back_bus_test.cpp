@@ -167,7 +167,7 @@ TEST_F(BackBus, PowerOnClearsSdramAndRegisters)
     ASSERT_TRUE(store(stw(2, 0, 1), 0x40060008, 1));
     ASSERT_TRUE(store(stw(2, 0, 1), 0x100, 1));
     sim::flash_array()[5] = 0x1234;
-    sim::core_power_on();
+    sim::box_system_reset();
     uint32_t v;
     ASSERT_TRUE(sim::bus_load(0x100, 4, v));
     EXPECT_EQ(v, 0u);

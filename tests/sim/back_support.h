@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "sim/box.h"
 #include "sim/clock.h"
 #include "sim/core.h"
 #include "sim/events.h"
@@ -50,7 +51,7 @@ inline void power_on()
     sim::faults = sim::fault_set{};
     sim::flash_select_chip("MX29LV640MT");
     std::fill_n(sim::flash_array(), sim::flash_chip_words, uint16_t{0xFFFF});
-    sim::core_power_on();
+    sim::box_system_reset();
     sim::events_record(false);
     sim::events_clear();
 }
