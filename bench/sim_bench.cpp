@@ -6,12 +6,11 @@
 
 #include <cstdint>
 
-#include "link/cable.h"
 #include "link/debug_exchange.h"
 #include "sim/box.h"
 #include "sim/faults.h"
 #include "target/instruction_words.h"
-#include "target/link_test.h"
+#include "tests/support/halted_box.h"
 
 namespace {
 
@@ -19,13 +18,7 @@ namespace {
 void halted_box()
 {
     sim::faults = sim::fault_set{};
-    sim::box_power_on();
-    clock_delay = 2;
-    port_shadow = 0;
-    ir_cache = 0xFF;
-    ignore_link_status = 1;
-    reset_and_halt();
-    ignore_link_status = 0;
+    power_on_and_halt();
 }
 
 // What a download does most: a word into the data register, moved by the core.

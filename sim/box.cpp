@@ -209,30 +209,33 @@ const box_stats& box_statistics()
     return stats;
 }
 
-bool box_open_vcd(const std::string& path)
+namespace {
+
+// A trace shows the PC's bytes from the moment it opens; an empty name closes it.
+bool open_trace(const std::string& path, bool (*open)(const std::string&), bool (*close)())
 {
     bool opened = true;
     if (path.empty())
-        vcd_close();
+        close();
     else {
         cable_sync_pc_data();
-        opened = vcd_open(path, now_ns(), cable_pc_levels(), clock_port_ns());
+        opened = open(path);
     }
     refresh_path();
     return opened;
 }
 
+} // namespace
+
+bool box_open_vcd(const std::string& path)
+{
+    return open_trace(
+        path, [](const std::string& p) { return vcd_open(p, now_ns(), cable_pc_levels(), clock_port_ns()); }, vcd_close);
+}
+
 bool box_open_port_log(const std::string& path)
 {
-    bool opened = true;
-    if (path.empty())
-        port_log_close();
-    else {
-        cable_sync_pc_data();
-        opened = port_log_open(path);
-    }
-    refresh_path();
-    return opened;
+    return open_trace(path, port_log_open, port_log_close);
 }
 
 void box_set_vcd_window(const vcd_bound& from, const vcd_bound& until)

@@ -398,6 +398,21 @@ void unlock_cycle(uint8_t cmd, uint32_t a, uint8_t expected, uint32_t address, m
         enter_read();
 }
 
+// The last cycle of an erase command: 10 erases the chip (at 0x555 outside
+// bypass), 30 the sector it addresses; false for any other cycle.
+bool erase_cycle(uint8_t cmd, uint32_t w, bool chip_erase_address)
+{
+    if (cmd == cmd_chip_erase && chip_erase_address) {
+        start_chip_erase();
+        return true;
+    }
+    if (cmd == cmd_sector_erase) {
+        open_erase_window(w);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void flash_bus_write(uint32_t address, uint16_t value)
@@ -462,11 +477,7 @@ void flash_bus_write(uint32_t address, uint16_t value)
         unlock_cycle(cmd, a, cmd_unlock_2, unlock_address_2, mode::erase_unlock2);
         return;
     case mode::erase_unlock2:
-        if (cmd == cmd_chip_erase && a == unlock_address_1)
-            start_chip_erase();
-        else if (cmd == cmd_sector_erase)
-            open_erase_window(w);
-        else
+        if (!erase_cycle(cmd, w, a == unlock_address_1))
             enter_read();
         return;
     case mode::bypass:
@@ -486,11 +497,7 @@ void flash_bus_write(uint32_t address, uint16_t value)
             chip.m = mode::bypass;
         return;
     case mode::bypass_erase_setup:
-        if (cmd == cmd_chip_erase)
-            start_chip_erase();
-        else if (cmd == cmd_sector_erase)
-            open_erase_window(w);
-        else
+        if (!erase_cycle(cmd, w, true))
             chip.m = mode::bypass;
         return;
     }

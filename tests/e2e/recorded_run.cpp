@@ -8,12 +8,11 @@
 #include <fstream>
 
 #include "app/programming.h"
-#include "link/cable.h"
-#include "link/debug_exchange.h"
 #include "sim/box.h"
 #include "sim/faults.h"
 #include "sim/flash.h"
 #include "sim/tap.h"
+#include "tests/support/halted_box.h"
 
 namespace {
 
@@ -21,13 +20,10 @@ recorded_run record()
 {
     sim::faults = sim::fault_set{};
     EXPECT_TRUE(sim::flash_select_chip("MX29LV640MT"));
-    sim::box_power_on();
+    power_on_box_and_link();
     sim::events_clear();
     sim::events_record(true);
     sim::box_trace_exchanges(true);
-    clock_delay = 2;
-    port_shadow = 0;
-    ir_cache = 0;
     placeholder_images_allowed = true; // as vexload-sim runs
     testing::internal::CaptureStdout();
     run_programming(0, true);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/file_text.h"
 #include "tests/support/run_program.h"
 
 namespace {
@@ -24,13 +25,6 @@ bool have_groff()
     return run_program("/bin/sh", {"-c", "command -v groff >/dev/null"}).status == 0;
 }
 
-std::string slurp(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Runs of white space as one blank: the manual wraps and indents freely.
 std::string squeezed(const std::string& text)
@@ -128,7 +122,7 @@ std::vector<found_message> tool_messages()
         for (const fs::directory_entry& entry : fs::recursive_directory_iterator(source_dir / folder)) {
             if (entry.path().extension() != ".cpp" || entry.path().filename() == "usage.cpp")
                 continue; // the usage text is the banner, shown by -h
-            const std::string text = slurp(entry.path());
+            const std::string text = file_text(entry.path().string());
             for (std::sregex_iterator m(text.begin(), text.end(), call), end; m != end; ++m) {
                 const size_t at = static_cast<size_t>(m->position() + m->length());
                 for (const std::string& piece : pieces(joined_literals(text, at)))
@@ -146,7 +140,7 @@ std::vector<found_message> program_messages(const std::vector<fs::path>& files)
     const std::regex statement(
         R"((?:\berror = |\brefuse\(|\bcannot_start\(|\blost\(|\bfprintf\(\s*stderr\s*,)([^;]*);)");
     for (const fs::path& file : files) {
-        const std::string text = slurp(source_dir / file);
+        const std::string text = file_text((source_dir / file).string());
         for (std::sregex_iterator m(text.begin(), text.end(), statement), end; m != end; ++m) {
             const std::string body = (*m)[1];
             for (size_t at = body.find('"'); at != std::string::npos; at = body.find('"', at)) {

@@ -285,27 +285,17 @@ TEST_F(BackFlash, UnlockBypassProgramsWithTwoCycles)
     fw(0, 0xF0);
     command(0x20);
     const uint32_t words[] = {0x3E8000, 0x3E8001, 0x3FFFFF};
-    for (uint32_t w : words) {
-        fw(w ^ 0x1234, 0xA0); // the command cycle goes to any address
-        fw(w, static_cast<uint16_t>(w));
-        sim::advance_ns(sim::flash_program_ns);
-        EXPECT_EQ(fr(w), static_cast<uint16_t>(w));
-    }
+    for (uint32_t w : words) // the command cycle goes to any address
+        EXPECT_EQ(bypass_program(w, static_cast<uint16_t>(w), w ^ 0x1234), static_cast<uint16_t>(w));
     // Writes outside the bypass commands leave the chip in bypass.
     fw(0x555, 0xAA);
     fw(0x2AA, 0x55);
-    fw(0x10, 0xA0);
-    fw(0x10, 0x5A5A);
-    sim::advance_ns(sim::flash_program_ns);
-    EXPECT_EQ(fr(0x10), 0x5A5A);
+    EXPECT_EQ(bypass_program(0x10, 0x5A5A, 0x10), 0x5A5A);
     // 90 is not autoselect here; 90 then 00 leaves bypass.
     fw(0, 0x90);
     EXPECT_EQ(fr(1), 0xFFFF);
     fw(0, 0x00);
-    fw(0x11, 0xA0);
-    fw(0x11, 0x0000);
-    sim::advance_ns(sim::flash_program_ns);
-    EXPECT_EQ(fr(0x11), 0xFFFF);
+    EXPECT_EQ(bypass_program(0x11, 0x0000, 0x11), 0xFFFF);
 }
 
 TEST_F(BackFlash, BypassReturnsAfterEachProgramAndEraseAndLeavesOnReset)
@@ -321,15 +311,9 @@ TEST_F(BackFlash, BypassReturnsAfterEachProgramAndEraseAndLeavesOnReset)
     fw(0x20, 0x30);
     sim::advance_ns(sim::flash_erase_window_ns + sim::flash_sector_erase_ns);
     EXPECT_EQ(fr(0x20), 0xFFFF);
-    fw(0, 0xA0); // still in bypass
-    fw(0x21, 0x0000);
-    sim::advance_ns(sim::flash_program_ns);
-    EXPECT_EQ(fr(0x21), 0x0000);
+    EXPECT_EQ(bypass_program(0x21, 0x0000), 0x0000); // still in bypass
     fw(0, 0xF0);
-    fw(0, 0xA0);
-    fw(0x22, 0x0000);
-    sim::advance_ns(sim::flash_program_ns);
-    EXPECT_EQ(fr(0x22), 0xFFFF);
+    EXPECT_EQ(bypass_program(0x22, 0x0000), 0xFFFF);
 }
 
 TEST_F(BackFlash, ProgramsAreCountedInOrder)

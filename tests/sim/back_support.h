@@ -96,4 +96,14 @@ inline void program(uint32_t word, uint16_t value)
     fw(word, value);
 }
 
+// The two cycles of a program in unlock bypass (the first at command_word),
+// the program's typical time, then what the word reads.
+inline uint16_t bypass_program(uint32_t word, uint16_t value, uint32_t command_word = 0)
+{
+    fw(command_word, 0xA0);
+    fw(word, value);
+    sim::advance_ns(sim::flash_program_ns);
+    return fr(word);
+}
+
 } // namespace back

@@ -1,19 +1,16 @@
 // SPDX-License-Identifier: MIT
-// A small JTAG master for the box's tests, built from the cable wiring alone:
-// data register bit 1 TMS, 2 TCK, 3 TDI, 0/5/6/7 the reset group; status bit 7
-// is TDO inverted.
+// A small JTAG master for the box's tests, built from the cable wiring alone
+// (the bit names of sim/cable.h): data register bit 1 TMS, 2 TCK, 3 TDI,
+// 0/5/6/7 the reset group; status bit 7 is TDO inverted.
 #pragma once
 
 #include <cstdint>
 
 #include "sim/box.h"
+#include "sim/cable.h"
 
 namespace front_test {
 
-constexpr uint8_t tms_bit = 0x02;
-constexpr uint8_t tck_bit = 0x04;
-constexpr uint8_t tdi_bit = 0x08;
-constexpr uint8_t reset_high = 0xE1;
 
 struct scan_result {
     uint32_t result;
@@ -21,7 +18,7 @@ struct scan_result {
 };
 
 struct bitbang {
-    uint8_t resets = reset_high; // reset group released
+    uint8_t resets = sim::cable_reset_group; // reset group released
     uint8_t last = 0;
     int half = 1;                // port writes per half period
 
@@ -36,19 +33,19 @@ struct bitbang {
     // One TCK period: TMS/TDI set with TCK low, rising edge, then TDO read.
     bool clock(bool tms, bool tdi)
     {
-        const uint8_t low = static_cast<uint8_t>(resets | (tms ? tms_bit : 0) | (tdi ? tdi_bit : 0));
+        const uint8_t low = static_cast<uint8_t>(resets | (tms ? sim::cable_tms : 0) | (tdi ? sim::cable_tdi : 0));
         for (int i = 0; i < half; ++i)
             write(low);
         for (int i = 0; i < half; ++i)
-            write(static_cast<uint8_t>(low | tck_bit));
+            write(static_cast<uint8_t>(low | sim::cable_tck));
         return tdo_of(sim::box_port_read());
     }
 
     // Reset group low (asserted) or high; TMS, TCK, TDI keep their levels.
     void set_reset(bool asserted)
     {
-        resets = asserted ? 0 : reset_high;
-        write(static_cast<uint8_t>((last & (tms_bit | tck_bit | tdi_bit)) | resets));
+        resets = asserted ? 0 : sim::cable_reset_group;
+        write(static_cast<uint8_t>((last & (sim::cable_tms | sim::cable_tck | sim::cable_tdi)) | resets));
     }
 
     // From any state to Run-Test/Idle through Test-Logic-Reset.

@@ -28,21 +28,21 @@ TEST_F(FrontCable, TmsIsTakenOnlyAtTheRisingEdge)
 {
     // A rising edge with TMS high keeps Test-Logic-Reset; TMS dropping while
     // TCK is high, and the falling edge, move nothing.
-    box_port_write(reset_high | tms_bit);
-    box_port_write(reset_high | tms_bit | tck_bit);
-    box_port_write(reset_high | tck_bit);
+    box_port_write(sim::cable_reset_group | sim::cable_tms);
+    box_port_write(sim::cable_reset_group | sim::cable_tms | sim::cable_tck);
+    box_port_write(sim::cable_reset_group | sim::cable_tck);
     EXPECT_EQ(sim::tap.state, sim::tap_state::test_logic_reset);
-    box_port_write(reset_high);
+    box_port_write(sim::cable_reset_group);
     EXPECT_EQ(sim::tap.state, sim::tap_state::test_logic_reset);
-    box_port_write(reset_high | tck_bit); // rising edge with TMS 0
+    box_port_write(sim::cable_reset_group | sim::cable_tck); // rising edge with TMS 0
     EXPECT_EQ(sim::tap.state, sim::tap_state::run_test_idle);
     // TMS set in the same write as the rising edge counts.
-    box_port_write(reset_high);
-    box_port_write(reset_high | tck_bit | tms_bit);
+    box_port_write(sim::cable_reset_group);
+    box_port_write(sim::cable_reset_group | sim::cable_tck | sim::cable_tms);
     EXPECT_EQ(sim::tap.state, sim::tap_state::select_dr_scan);
     // Repeated writes of the same byte are no edges.
     for (int i = 0; i < 10; ++i)
-        box_port_write(reset_high | tck_bit | tms_bit);
+        box_port_write(sim::cable_reset_group | sim::cable_tck | sim::cable_tms);
     EXPECT_EQ(sim::tap.state, sim::tap_state::select_dr_scan);
 }
 
@@ -55,10 +55,10 @@ TEST_F(FrontCable, TdiIsTakenAtTheRisingEdge)
     jtag.clock(false, false); // Shift-DR
     // 33 bits of 1 by TDI, except that TDI drops while TCK is still high after each edge.
     for (int i = 0; i < 33; ++i) {
-        const uint8_t tms = i == 32 ? tms_bit : 0;
-        box_port_write(reset_high | tms | tdi_bit);
-        box_port_write(reset_high | tms | tdi_bit | tck_bit);
-        box_port_write(reset_high | tms | tck_bit);
+        const uint8_t tms = i == 32 ? sim::cable_tms : 0;
+        box_port_write(sim::cable_reset_group | tms | sim::cable_tdi);
+        box_port_write(sim::cable_reset_group | tms | sim::cable_tdi | sim::cable_tck);
+        box_port_write(sim::cable_reset_group | tms | sim::cable_tck);
     }
     jtag.clock(true, false);
     jtag.clock(false, false);
@@ -75,11 +75,11 @@ TEST_F(FrontCable, TdoChangesOnTheFallingEdge)
     jtag.clock(false, false); // Capture-DR -> Shift-DR
     // In Shift-DR, TCK high: not driven (pulled high) until the falling edge puts out bit 0.
     EXPECT_EQ(box_port_read() & 0x80, 0x00);
-    box_port_write(reset_high);
+    box_port_write(sim::cable_reset_group);
     EXPECT_EQ(box_port_read() & 0x80, 0x80) << "bit 0 (a 0) shows as status bit 7 set";
-    box_port_write(reset_high | tck_bit); // shifts bit 0 out
+    box_port_write(sim::cable_reset_group | sim::cable_tck); // shifts bit 0 out
     EXPECT_EQ(box_port_read() & 0x80, 0x80) << "TDO holds until the falling edge";
-    box_port_write(reset_high);
+    box_port_write(sim::cable_reset_group);
     EXPECT_EQ(box_port_read() & 0x80, 0x00) << "bit 1 (a 1) after the falling edge";
 }
 
@@ -91,24 +91,24 @@ TEST_F(FrontCable, StatusByteIsIdlePortWithTdoInvertedOnBit7)
     jtag.clock(true, false);
     jtag.clock(false, false);
     jtag.clock(false, false);
-    box_port_write(reset_high);
+    box_port_write(sim::cable_reset_group);
     EXPECT_EQ(box_port_read(), 0x78); // TDO 1
-    box_port_write(reset_high | tck_bit);
-    box_port_write(reset_high);
+    box_port_write(sim::cable_reset_group | sim::cable_tck);
+    box_port_write(sim::cable_reset_group);
     EXPECT_EQ(box_port_read(), 0xF8); // TDO 0
 }
 
 TEST_F(FrontCable, Bit4IsNotConnected)
 {
     for (int i = 0; i < 5; ++i) {
-        box_port_write(0x10 | reset_high | tms_bit);
-        box_port_write(reset_high | tms_bit | tck_bit);
-        box_port_write(0x10 | reset_high | tms_bit | tck_bit);
+        box_port_write(0x10 | sim::cable_reset_group | sim::cable_tms);
+        box_port_write(sim::cable_reset_group | sim::cable_tms | sim::cable_tck);
+        box_port_write(0x10 | sim::cable_reset_group | sim::cable_tms | sim::cable_tck);
     }
     EXPECT_EQ(sim::tap.state, sim::tap_state::test_logic_reset);
     // Toggling bit 4 alone gives no clock.
     for (int i = 0; i < 4; ++i)
-        box_port_write(static_cast<uint8_t>((i & 1) ? 0x10 : 0x00) | reset_high);
+        box_port_write(static_cast<uint8_t>((i & 1) ? 0x10 : 0x00) | sim::cable_reset_group);
     EXPECT_EQ(sim::box_statistics().tck_cycles, 5u);
 }
 

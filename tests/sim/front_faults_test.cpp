@@ -130,7 +130,7 @@ TEST_F(FrontFaults, CablePullAfterNAccesses)
     jtag.clock(false, false);
     EXPECT_EQ(sim::tap.state, sim::tap_state::run_test_idle);
     while (sim::box_statistics().port_writes + sim::box_statistics().port_reads < 100)
-        sim::box_port_write(front_test::reset_high | front_test::tck_bit);
+        sim::box_port_write(sim::cable_reset_group | sim::cable_tck);
     // Off: TDO floats high (bit 7 reads 0), clocks no longer arrive.
     const uint64_t edges = sim::box_statistics().tck_cycles;
     for (int i = 0; i < 10; ++i)

@@ -11,6 +11,7 @@
 #include "sim/box.h"
 #include "sim/clock.h"
 #include "sim/faults.h"
+#include "tests/support/file_text.h"
 #include "tests/sim/front_bitbang.h"
 #include "tests/support/scratch_file.h"
 
@@ -23,13 +24,6 @@ std::string scratch(const std::string& stem)
     return scratch_file("front-" + stem);
 }
 
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class FrontTrace : public testing::Test {
 protected:
@@ -78,7 +72,7 @@ TEST_F(FrontTrace, PortLogHasOneLinePerAccess)
     sim::box_port_write(0xF7);
     sim::box_port_read();
     ASSERT_TRUE(sim::box_close_traces());
-    EXPECT_EQ(slurp(path), "w 10\nw f3\nw f7\nr 78\n");
+    EXPECT_EQ(file_text(path, true), "w 10\nw f3\nw f7\nr 78\n");
     std::remove(path.c_str());
 }
 
@@ -93,12 +87,12 @@ TEST_F(FrontTrace, VcdHoldsTheFiveSignalsOnSimulatedTime)
     ASSERT_TRUE(sim::box_open_vcd(path));
     sim::box_port_write(0x10);                               // t 1000: reset group stays low, nothing changes
     sim::box_port_write(0xF1);                               // t 2000: rst rises
-    sim::box_port_write(0xF1 | front_test::tms_bit);         // t 3000: tms
-    sim::box_port_write(0xF1 | front_test::tms_bit | 0x04);  // t 4000: tck
+    sim::box_port_write(0xF1 | sim::cable_tms);         // t 3000: tms
+    sim::box_port_write(0xF1 | sim::cable_tms | sim::cable_tck); // t 4000: tck
     sim::box_sleep(1);                                       // 1 ms without traffic
-    sim::box_port_write(0xF1 | front_test::tdi_bit);         // t 1005000
+    sim::box_port_write(0xF1 | sim::cable_tdi);         // t 1005000
     ASSERT_TRUE(sim::box_close_traces());
-    const std::string vcd = slurp(path);
+    const std::string vcd = file_text(path, true);
     for (const char* var : {" tck ", " tms ", " tdi ", " tdo ", " rst "})
         EXPECT_NE(vcd.find(std::string(var) + "$end"), std::string::npos) << var;
     EXPECT_NE(vcd.find("$timescale 1us $end"), std::string::npos);

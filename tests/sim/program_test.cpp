@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/file_text.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_file.h"
 
@@ -31,14 +32,6 @@ std::string scratch(const std::string& stem)
     return scratch_file("program-" + stem);
 }
 
-// A text file the box wrote (port log, waveform): lines end in CR LF on Windows.
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::string last_line(const std::string& text)
 {
@@ -108,7 +101,7 @@ TEST_F(Program, BadBoxOptionsEndWithStatus2)
         EXPECT_EQ(r.out, "") << c.args[0];
         EXPECT_EQ(r.err.find("simulated time"), std::string::npos) << c.args[0] << ": a summary of no run";
     }
-    EXPECT_EQ(slurp(wrong_size), "too short");
+    EXPECT_EQ(file_text(wrong_size, true), "too short");
     fs::remove(wrong_size);
 }
 
@@ -329,7 +322,7 @@ TEST_F(Program, SummaryAndTracesAgree)
         run({"--port-log", log, "--vcd", vcd, "--port-ns", "500", "--fault", "tdo-stuck-0", "-m", "zorvan50s"});
     ASSERT_EQ(r.status, 0) << r.err;
 
-    const std::string lines = slurp(log);
+    const std::string lines = file_text(log, true);
     const uint64_t accesses = summary_number(r.err, "port accesses");
     EXPECT_EQ(static_cast<uint64_t>(std::count(lines.begin(), lines.end(), '\n')), accesses);
     // Reset group low first, then the TAP reset with TMS high.
@@ -340,7 +333,7 @@ TEST_F(Program, SummaryAndTracesAgree)
     EXPECT_EQ(summary_number(r.err, "exchanges"), 4u);
     EXPECT_EQ(summary_number(r.err, "sleeps"), 2u);
 
-    const std::string wave = slurp(vcd);
+    const std::string wave = file_text(vcd, true);
     EXPECT_NE(wave.find("$enddefinitions $end"), std::string::npos);
     // The last change is stamped before the run's end: accesses at 500 ns plus 200 ms of sleeps.
     const size_t last_stamp = wave.rfind('#');

@@ -7,20 +7,8 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
-namespace {
-
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-} // namespace
+#include "tests/support/file_text.h"
 
 program_result run_program(const std::string& path, const std::vector<std::string>& args)
 {
@@ -53,8 +41,8 @@ program_result run_program(const std::string& path, const std::vector<std::strin
     posix_spawn_file_actions_destroy(&actions);
     close(out_fd);
     close(err_fd);
-    result.out = slurp(out_name);
-    result.err = slurp(err_name);
+    result.out = file_text(out_name);
+    result.err = file_text(err_name);
     std::remove(out_name);
     std::remove(err_name);
     return result;

@@ -6,18 +6,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/file_text.h"
+
 namespace {
 
 // A hung program (a dialog nobody closes) fails its test instead of the run.
 constexpr DWORD longest_run_ms = 10 * 60 * 1000;
 
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // One argument as the C runtime's command-line parser reads it back:
 // quoted when empty or holding blanks or quotes; backslashes doubled only
@@ -119,8 +114,8 @@ program_result run_program(const std::string& path, const std::vector<std::strin
     for (HANDLE handle : {out, err, in})
         if (handle != INVALID_HANDLE_VALUE)
             CloseHandle(handle);
-    result.out = slurp(out_name);
-    result.err = slurp(err_name);
+    result.out = file_text(out_name);
+    result.err = file_text(err_name);
     DeleteFileA(out_name.c_str());
     DeleteFileA(err_name.c_str());
     return result;

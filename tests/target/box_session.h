@@ -7,11 +7,8 @@
 
 #include <string>
 
-#include "link/cable.h"
-#include "link/debug_exchange.h"
-#include "sim/box.h"
 #include "sim/faults.h"
-#include "target/link_test.h"
+#include "tests/support/halted_box.h"
 
 // fault: a box fault name such as "bad-adder", or nullptr for a sound box.
 inline void start_box_session(const char* fault = nullptr)
@@ -21,11 +18,5 @@ inline void start_box_session(const char* fault = nullptr)
         std::string error;
         ASSERT_TRUE(sim::fault_apply(fault, error)) << error;
     }
-    sim::box_power_on();
-    clock_delay = 2;
-    port_shadow = 0;
-    ir_cache = 0;
-    ignore_link_status = 1;
-    reset_and_halt();
-    ignore_link_status = 0;
+    power_on_and_halt();
 }
