@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A NOR flash chip's sector layout as its datasheet gives it: runs of equal
 // sectors (count x size), from the chip's first byte up. Only the form is
 // shared; the tool and the virtual box each keep their own chip rows.

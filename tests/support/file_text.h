@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A whole file as a string, for tests that read what a program wrote.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The virtual box just powered on, with the tool's link variables as a run
 // starts them; and the same box with the core taken under debug control by
 // the tool's own reset and halt (link status errors fatal from then on).
