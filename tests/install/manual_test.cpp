@@ -218,7 +218,7 @@ TEST_F(Manual, VexloadSimPageHasEveryBoxOptionFaultAndMessage)
 TEST_F(Manual, ModprobeCommandsLoadEachModuleTheyName)
 {
     const std::regex modprobe(R"(modprobe((?: +[-a-z_]+)*? +(?:parport_pc|ppdev)\b(?: +[-a-z_]+)*))");
-    const std::vector<std::string> texts = {slurp(source_dir / "README.md"), rendered("vexload.1")};
+    const std::vector<std::string> texts = {file_text((source_dir / "README.md").string()), rendered("vexload.1")};
     int count = 0;
     for (const std::string& text : texts) {
         for (std::sregex_iterator m(text.begin(), text.end(), modprobe), end; m != end; ++m, ++count) {
