@@ -126,7 +126,7 @@ TEST_F(FrontTrace, VcdTimescaleFitsThePortCost)
         ASSERT_TRUE(sim::box_open_vcd(path));
         sim::box_port_write(0xF1);
         ASSERT_TRUE(sim::box_close_traces());
-        const std::string vcd = slurp(path);
+        const std::string vcd = file_text(path, true);
         EXPECT_NE(vcd.find("$timescale " + std::string(c.timescale) + " $end"), std::string::npos) << c.port_ns;
         EXPECT_NE(vcd.find("$end\n" + std::string(c.first_change) + "1%"), std::string::npos) << vcd;
         std::remove(path.c_str());

@@ -247,7 +247,7 @@ TEST_F(Program, VcdWindowKeepsOnePhase)
         args.insert(args.end(), {"--vcd", vcd, "--", "-m", "zorvan50s"});
         const program_result r = run(args);
         ASSERT_EQ(r.status, 0) << r.err;
-        const std::string wave = slurp(vcd);
+        const std::string wave = file_text(vcd, true);
         const size_t first = wave.find("\n#");
         const size_t last = wave.rfind("\n#");
         ASSERT_NE(first, std::string::npos) << wave.substr(0, 500);
