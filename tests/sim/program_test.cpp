@@ -338,7 +338,9 @@ TEST_F(Program, SummaryAndTracesAgree)
     // The last change is stamped before the run's end: accesses at 500 ns plus 200 ms of sleeps.
     const size_t last_stamp = wave.rfind('#');
     ASSERT_NE(last_stamp, std::string::npos);
-    EXPECT_LE(std::stoull(wave.substr(last_stamp + 1)), accesses * 500 + 200'000'000);
+    // At 500 ns per access the timescale is 100 ns.
+    EXPECT_NE(wave.find("$timescale 100ns $end"), std::string::npos);
+    EXPECT_LE(std::stoull(wave.substr(last_stamp + 1)) * 100, accesses * 500 + 200'000'000);
     EXPECT_NE(r.err.find("simulated time: 0.2"), std::string::npos) << r.err;
     fs::remove(log);
     fs::remove(vcd);
