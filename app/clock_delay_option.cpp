@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <cstdint>
 
-#include "app/run_sequence.h"
+#include "app/clock_delay_option.h"
 
 int32_t parse_clock_delay(const char* text)
 {

@@ -7,12 +7,14 @@
 #include "flash/download.h"
 #include "flash/erase.h"
 #include "flash/identify.h"
+#include "flash/placement.h"
 #include "flash/verify.h"
 #include "images/catalogue.h"
 #include "images/image_source.h"
 #include "link/debug_exchange.h"
 #include "link/port_io_library.h"
 #include "target/link_test.h"
+#include "target/reset_and_halt.h"
 
 bool placeholder_images_allowed = false;
 

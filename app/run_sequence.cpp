@@ -3,9 +3,11 @@
 
 #include <cstdio>
 
+#include "app/clock_delay_option.h"
 #include "app/models.h"
 #include "app/options.h"
 #include "app/programming.h"
+#include "app/usage.h"
 #include "board/board_init.h"
 #include "link/cable.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <cstdio>
 
-#include "app/run_sequence.h"
+#include "app/usage.h"
 
 namespace {
 

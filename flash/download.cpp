@@ -6,6 +6,8 @@
 #include "board/board_init.h"
 #include "flash/commands.h"
 #include "flash/flash_bus.h"
+#include "flash/placement.h"
+#include "flash/progress.h"
 #include "link/debug_exchange.h"
 #include "images/catalogue.h"
 #include "platform/system.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "board/board_init.h"
-#include "flash/download.h"
+#include "flash/placement.h"
 #include "flash/identify.h"
 
 // An image longer than the room above download_address would wrap past

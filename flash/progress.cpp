@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <cstdio>
 
-#include "flash/download.h"
+#include "flash/progress.h"
 
 namespace {
 

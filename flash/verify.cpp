@@ -4,7 +4,8 @@
 #include <cstdio>
 
 #include "flash/commands.h"
-#include "flash/download.h"
+#include "flash/placement.h"
+#include "flash/progress.h"
 #include "flash/flash_bus.h"
 #include "images/catalogue.h"
 

@@ -3,18 +3,11 @@
 
 #include <cstdio>
 
-#include "link/cable.h"
-#include "link/debug_exchange.h"
-#include "platform/system.h"
 #include "target/instruction_words.h"
 #include "target/registers.h"
 #include "target/transactions.h"
 
 namespace {
-
-constexpr uint32_t control_in_reset = 0xB8000000u;
-constexpr uint32_t control_running = 0x80000000u;
-constexpr uint32_t settle_ms = 100;
 
 constexpr uint32_t register_pattern = 0xAA55AA55u;
 constexpr uint32_t r3_pattern = 0x77887788u;
@@ -48,19 +41,6 @@ bool cpu_test()
 }
 
 } // namespace
-
-void reset_and_halt()
-{
-    set_reset_lines(0);
-    tap_reset();
-    platform_sleep(settle_ms);
-    dbg_exchange(dbg_control, control_in_reset, 1);
-    link_batch_boundary();
-    set_reset_lines(1);
-    platform_sleep(settle_ms);
-    dbg_exchange(dbg_control, control_running, 1);
-    link_batch_boundary();
-}
 
 int target_test()
 {

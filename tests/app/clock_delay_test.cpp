@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/run_sequence.h"
+#include "app/clock_delay_option.h"
 
 namespace {
 

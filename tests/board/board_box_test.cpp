@@ -11,6 +11,7 @@
 #include "sim/bus.h"
 #include "sim/core.h"
 #include "sim/events.h"
+#include "target/link_test.h"
 #include "target/registers.h"
 #include "tests/board/expected_script.h"
 #include "tests/target/box_session.h"

@@ -5,6 +5,8 @@
 
 #include "flash/download.h"
 #include "flash/flash_bus.h"
+#include "flash/placement.h"
+#include "flash/progress.h"
 #include "flash/verify.h"
 #include "target/memory.h"
 #include "target/registers.h"

@@ -9,6 +9,7 @@
 
 #include "board/board_init.h"
 #include "flash/download.h"
+#include "flash/placement.h"
 #include "flash/erase.h"
 #include "flash/identify.h"
 #include "flash/verify.h"
@@ -19,7 +20,7 @@
 #include "sim/faults.h"
 #include "sim/flash.h"
 #include "sim/program/image_check.h"
-#include "target/link_test.h"
+#include "target/reset_and_halt.h"
 #include "tests/flash/capture_stdout.h"
 #include "tests/flash/run_child.h"
 

@@ -7,7 +7,7 @@
 #include "link/cable.h"
 #include "link/debug_exchange.h"
 #include "sim/box.h"
-#include "target/link_test.h"
+#include "target/reset_and_halt.h"
 
 inline void power_on_box_and_link()
 {

@@ -8,6 +8,7 @@
 #include "target/link_test.h"
 #include "target/memory.h"
 #include "target/registers.h"
+#include "target/reset_and_halt.h"
 #include "tests/support/exchange_recorder.h"
 
 namespace {
