@@ -12,7 +12,7 @@
 #include "images/catalogue.h"
 #include "images/image_source.h"
 #include "link/debug_exchange.h"
-#include "link/port_io_library.h"
+#include "platform/port_io_library.h"
 #include "target/link_test.h"
 #include "target/reset_and_halt.h"
 

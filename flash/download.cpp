@@ -8,8 +8,8 @@
 #include "flash/flash_bus.h"
 #include "flash/placement.h"
 #include "flash/progress.h"
-#include "link/debug_exchange.h"
 #include "images/catalogue.h"
+#include "link/debug_exchange.h"
 #include "platform/system.h"
 #include "target/memory.h"
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "link/port_io_library.h"
 #include "platform/module.h"
+#include "platform/port_io_library.h"
 
 namespace {
 

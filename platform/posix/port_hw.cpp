@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "link/port.h"
-#include "link/port_io_library.h"
+#include "platform/port_io_library.h"
 #include "platform/system.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include <cstdio>
 
-#include "link/port_io_library.h"
+#include "platform/port_io_library.h"
 #include "platform/system.h"
 
 #if !defined(__i386__)

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "link/port.h"
-#include "link/port_io_library.h"
 #include "platform/module.h"
+#include "platform/port_io_library.h"
 #include "sim/box.h"
 #include "sim/seam/winio_box.h"
 

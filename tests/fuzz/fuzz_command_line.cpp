@@ -21,8 +21,8 @@
 #include "link/cable.h"
 #include "link/debug_exchange.h"
 #include "link/port.h"
-#include "link/port_io_library.h"
 #include "platform/module.h"
+#include "platform/port_io_library.h"
 #include "platform/system.h"
 #include "tests/fuzz/fuzz_words.h"
 

@@ -12,7 +12,7 @@
 
 #include "link/debug_exchange.h"
 #include "link/port.h"
-#include "link/port_io_library.h"
+#include "platform/port_io_library.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <dlfcn.h>
 
-#include "link/port_io_library.h"
+#include "platform/port_io_library.h"
 
 namespace {
 

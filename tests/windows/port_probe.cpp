@@ -17,7 +17,7 @@
 #include <cstring>
 
 #include "link/port.h"
-#include "link/port_io_library.h"
+#include "platform/port_io_library.h"
 #include "platform/system.h"
 
 int main(int argc, char* argv[])

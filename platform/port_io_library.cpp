@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "link/port_io_library.h"
+#include "platform/port_io_library.h"
 
 port_io_library port_io;
 
