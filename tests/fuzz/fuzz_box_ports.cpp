@@ -65,7 +65,7 @@ void set_up(input& in)
     const std::string name = names[fault % 16];
     if (!name.empty()) {
         const bool numbered = name.back() == '=';
-        const std::string value = name == "slow-target=" ? std::to_string(number % 8)
+        const std::string value = name == "slow-target=" ? std::to_string(2 + number % 7)
                                   : name == "erase-stuck=" ? std::to_string(number % 135)
                                                            : n;
         if (!sim::fault_apply(numbered ? name + value : name, error))
