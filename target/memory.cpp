@@ -18,3 +18,19 @@ void mem_write32(uint32_t address, uint32_t value)
     gpr_write(data_gpr, value);
     execute(stw_r2_0_r1);
 }
+
+void mem_write16(uint32_t address, uint16_t value)
+{
+    const dbg_operation operation;
+    gpr_write(address_gpr, address);
+    gpr_write(data_gpr, value);
+    execute(sth_r2_0_r1);
+}
+
+uint16_t mem_read16(uint32_t address)
+{
+    const dbg_operation operation;
+    gpr_write(address_gpr, address);
+    execute(lhz_r1_0_r1);
+    return static_cast<uint16_t>(gpr_read(address_gpr));
+}

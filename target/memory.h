@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
-// Stores through the halted core: r1 carries the address, r2 the value.
+// Loads and stores through the halted core: r1 carries the address, r2 the value.
 #pragma once
 
 #include <cstdint>
 
 void mem_write32(uint32_t address, uint32_t value);
+void mem_write16(uint32_t address, uint16_t value);
+// The halfword comes back through r1.
+uint16_t mem_read16(uint32_t address);
