@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/tap.h"
+
 namespace {
 
 constexpr int sig_tck = 0, sig_tms = 1, sig_tdi = 2, sig_tdo = 3, sig_rst = 4, signal_count = 5;
@@ -29,24 +31,13 @@ struct change {
     levels after;
 };
 
-// IEEE 1149.1 TAP controller states, in the standard's order of description.
-enum tap_state {
-    reset, idle, select_dr, capture_dr, shift_dr, exit1_dr, pause_dr, exit2_dr, update_dr,
-    select_ir, capture_ir, shift_ir, exit1_ir, pause_ir, exit2_ir, update_ir
-};
+using sim::tap_state;
+using enum sim::tap_state;
 
-const char* const state_names[] = {"Test-Logic-Reset", "Run-Test/Idle", "Select-DR", "Capture-DR", "Shift-DR",
-    "Exit1-DR", "Pause-DR", "Exit2-DR", "Update-DR", "Select-IR", "Capture-IR", "Shift-IR", "Exit1-IR",
-    "Pause-IR", "Exit2-IR", "Update-IR"};
-const char* const state_abbreviations[] = {"TLR", "RTI", "Sel", "Cap", "Shift", "Ex1", "Pau", "Ex2", "Upd", "Sel",
-    "Cap", "Shift", "Ex1", "Pau", "Ex2", "Upd"};
-
-// Next state for TMS 0 and TMS 1.
-const tap_state next_state[16][2] = {
-    {idle, reset}, {idle, select_dr}, {capture_dr, select_ir}, {shift_dr, exit1_dr}, {shift_dr, exit1_dr},
-    {pause_dr, update_dr}, {pause_dr, exit2_dr}, {shift_dr, update_dr}, {idle, select_dr},
-    {capture_ir, reset}, {shift_ir, exit1_ir}, {shift_ir, exit1_ir}, {pause_ir, update_ir},
-    {pause_ir, exit2_ir}, {shift_ir, update_ir}, {idle, select_dr}};
+// Short names for states too narrow to bear the standard's, in the order of
+// the controller's states.
+const char* const state_abbreviations[sim::tap_state_count] = {"TLR", "RTI", "Sel", "Cap", "Shift", "Ex1", "Pau",
+    "Ex2", "Upd", "Sel", "Cap", "Shift", "Ex1", "Pau", "Ex2", "Upd"};
 
 // One TCK period: from its rising edge to the next one.
 struct clock_period {
@@ -111,7 +102,7 @@ bool read_vcd(const std::string& path, std::vector<change>& changes)
 std::vector<clock_period> decode(const std::vector<change>& changes)
 {
     std::vector<clock_period> periods;
-    tap_state state = reset;
+    tap_state state = test_logic_reset;
     levels before{};
     before[sig_tdo] = 1;
     bool first = true;
@@ -126,7 +117,7 @@ std::vector<clock_period> decode(const std::vector<change>& changes)
             periods.back().tdo = before[sig_tdo];
         if (before[sig_tck] == 0 && c.after[sig_tck] == 1) {
             periods.push_back({c.time, state, before[sig_tdi], before[sig_tdo]});
-            state = next_state[state][before[sig_tms]];
+            state = sim::tap_next(state, before[sig_tms] != 0);
         }
         before = c.after;
     }
@@ -141,11 +132,11 @@ std::vector<exchange> find_exchanges(const std::vector<clock_period>& periods)
     for (size_t i = 0; i < periods.size(); ++i) {
         const tap_state s = periods[i].state;
         const tap_state next = i + 1 < periods.size() ? periods[i + 1].state : s;
-        if (s == idle && next == select_dr && !open) {
+        if (s == run_test_idle && next == select_dr_scan && !open) {
             start = i;
             open = true;
         }
-        if (open && s == update_dr && next == idle) {
+        if (open && s == update_dr && next == run_test_idle) {
             found.push_back({start, i + 1});
             open = false;
         }
@@ -258,8 +249,8 @@ void draw(std::ostream& svg, const std::vector<change>& changes, const std::vect
         const char* fill = state == shift_dr ? "#cfe3f7" : state == shift_ir ? "#f7dfc4" : "#eeeeee";
         svg << "<rect x=\"" << x0 << "\" y=\"" << state_top << "\" width=\"" << x1 - x0 << "\" height=\""
             << state_height << "\" fill=\"" << fill << "\" stroke=\"#999\" stroke-width=\"0.5\"/>\n";
-        const std::string name = state_names[state];
-        const std::string abbreviation = state_abbreviations[state];
+        const std::string name = sim::tap_state_name(state);
+        const std::string abbreviation = state_abbreviations[static_cast<int>(state)];
         if (x1 - x0 > 7.2 * static_cast<double>(name.size()) + 4)
             svg << "<text x=\"" << (x0 + x1) / 2 << "\" y=\"" << state_top + 17 << "\" text-anchor=\"middle\">"
                 << name << "</text>\n";
