@@ -15,28 +15,18 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/support/file_text.h"
+#include "tests/support/loopback.h"
 #include "tests/support/scratch_file.h"
 
 namespace {
 
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 bool accepts(int port)
 {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    close(fd);
-    return ok;
+    const int fd = loopback_connect(port);
+    if (fd >= 0)
+        close(fd);
+    return fd >= 0;
 }
 
 } // namespace
@@ -100,7 +90,7 @@ bool served_box::start(const std::string& sim, const std::vector<std::string>& b
     box_pid = spawn(sim, args, "/dev/null", log);
     int box_port = -1;
     for (int i = 0; i < 1000 && box_port < 0; ++i) {
-        const std::string text = slurp(log);
+        const std::string text = file_text(log);
         const size_t at = text.find("remote_bitbang on 127.0.0.1:");
         if (at != std::string::npos && text.find('\n', at) != std::string::npos)
             box_port = std::atoi(text.c_str() + at + 28);
@@ -108,7 +98,7 @@ bool served_box::start(const std::string& sim, const std::vector<std::string>& b
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     if (box_port < 0) {
-        error = "the served box did not come up: " + slurp(log);
+        error = "the served box did not come up: " + file_text(log);
         return false;
     }
     tcl_port = free_port();
@@ -125,7 +115,7 @@ bool served_box::start(const std::string& sim, const std::vector<std::string>& b
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    error = "OpenOCD did not come up: " + slurp(openocd_log);
+    error = "OpenOCD did not come up: " + file_text(openocd_log);
     return false;
 }
 

@@ -17,6 +17,7 @@
 #include "sim/faults.h"
 #include "sim/flash.h"
 #include "sim/program/serve.h"
+#include "tests/support/loopback.h"
 
 namespace {
 
@@ -70,24 +71,10 @@ std::string reset_to_idle()
     return s + clock(false, false);
 }
 
-int connect_to(int port)
-{
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 // Sends the session and everything up to 'Q'; returns all replies until the server closes.
 std::string session(int port, const std::string& bytes)
 {
-    const int fd = connect_to(port);
+    const int fd = loopback_connect(port);
     if (fd < 0)
         return "no connection";
     send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
@@ -199,7 +186,7 @@ TEST_F(FrontServe, AnyByteIsSafeAndTheNextClientIsServed)
     EXPECT_TRUE(replies == "0" || replies == "1");
     EXPECT_EQ(session(control.bound_port.load(), "RQ").size(), 1u);
     // A client that hangs up without 'Q'.
-    const int fd = connect_to(control.bound_port.load());
+    const int fd = loopback_connect(control.bound_port.load());
     ASSERT_GE(fd, 0);
     close(fd);
     EXPECT_EQ(session(control.bound_port.load(), "rRQ").size(), 1u);

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "tests/support/child_program.h"
+#include "tests/support/loopback.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_file.h"
 
@@ -87,20 +88,6 @@ TEST(ProgramSignals, StopSavesTheHalfDoneArrayAndSummarises)
     }
 }
 
-int connect_to(int port)
-{
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 // What the server sends until it closes, or until timeout_ms; closed tells which.
 std::string read_until_closed(int fd, int timeout_ms, bool& closed)
 {
@@ -131,7 +118,7 @@ TEST(ProgramSignals, ServerStopsWhateverItsClientDoes)
 
         // A client that asks for TDO without end and never reads the answers:
         // its replies fill both socket buffers.
-        const int greedy = connect_to(port);
+        const int greedy = loopback_connect(port);
         ASSERT_GE(greedy, 0);
         fcntl(greedy, F_SETFL, O_NONBLOCK);
         const std::string reads(65536, 'R');
@@ -139,7 +126,7 @@ TEST(ProgramSignals, ServerStopsWhateverItsClientDoes)
             usleep(1000);
 
         // A second client is told at once that the box is taken.
-        const int second = connect_to(port);
+        const int second = loopback_connect(port);
         ASSERT_GE(second, 0);
         bool closed = false;
         const std::string told = read_until_closed(second, 5000, closed);
