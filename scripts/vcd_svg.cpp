@@ -21,7 +21,8 @@
 
 namespace {
 
-constexpr int sig_tck = 0, sig_tms = 1, sig_tdi = 2, sig_tdo = 3, sig_rst = 4, signal_count = 5;
+// Rows in drawing order; rst is drawn and never read.
+constexpr int sig_tck = 0, sig_tms = 1, sig_tdi = 2, sig_tdo = 3, signal_count = 5;
 const char* const signal_names[signal_count] = {"tck", "tms", "tdi", "tdo", "rst"};
 
 using levels = std::array<int, signal_count>;
