@@ -24,9 +24,9 @@ namespace {
 
 const std::string& usage = usage_text;
 
-const std::string board = "zorvan50s(PAL) board initialize\n";
-const std::string target_failed = "Target test failed. If you need help, run \"flash help\"\n";
-const std::string register_failed = "Register test failed. Check cable connection.\n";
+using expected::board;
+using expected::target_failed;
+using expected::register_failed;
 
 std::string refused(int code, int offset, int delay)
 {
@@ -59,12 +59,6 @@ std::vector<std::string> repeated(std::vector<std::string> words, int times, std
         all.insert(all.end(), words.begin(), words.end());
     all.insert(all.end(), tail.begin(), tail.end());
     return all;
-}
-
-uint64_t summary_number(const std::string& err, const std::string& label)
-{
-    const size_t at = err.find(label + ": ");
-    return at == std::string::npos ? UINT64_MAX : std::stoull(err.substr(at + label.size() + 2));
 }
 
 struct line_case {

@@ -8,8 +8,12 @@
 
 std::vector<uint16_t> read_words(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // One read, not a byte at a time: flash files are 8 MiB.
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamsize size = in.tellg();
+    std::vector<unsigned char> bytes(static_cast<size_t>(size > 0 ? size : 0));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     std::vector<uint16_t> words(bytes.size() / 2);
     for (size_t i = 0; i < words.size(); ++i)
         words[i] = static_cast<uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
@@ -33,4 +37,10 @@ int64_t first_difference(const std::vector<uint16_t>& flash, const std::vector<u
             return static_cast<int64_t>(w);
     }
     return -1;
+}
+
+uint64_t summary_number(const std::string& err, const std::string& label)
+{
+    const size_t at = err.find(label + ": ");
+    return at == std::string::npos ? UINT64_MAX : std::stoull(err.substr(at + label.size() + 2));
 }

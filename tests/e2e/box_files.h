@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+// The number after "label: " in a summary; UINT64_MAX where the line is missing.
+uint64_t summary_number(const std::string& err, const std::string& label);
+
 // 16-bit words stored low byte first, as flash files and images are.
 std::vector<uint16_t> read_words(const std::string& path);
 
@@ -17,4 +20,6 @@ std::string scratch_path(const std::string& stem);
 int64_t first_difference(const std::vector<uint16_t>& flash, const std::vector<uint16_t>& image, uint32_t address);
 
 constexpr uint32_t flash_window = 0xFF800000;
+// Where the tool puts the image: its last word under the core's reset vector.
+constexpr uint32_t download_area = 0xFFFD0000;
 constexpr size_t flash_words = 0x400000;

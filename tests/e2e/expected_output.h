@@ -6,6 +6,10 @@
 
 namespace expected {
 
+inline const std::string board = "zorvan50s(PAL) board initialize\n";
+inline const std::string target_failed = "Target test failed. If you need help, run \"flash help\"\n";
+inline const std::string register_failed = "Register test failed. Check cable connection.\n";
+
 // The progress line of a run over count words, as redrawn after each "\r".
 std::string progress(const std::string& title, int count);
 

@@ -27,21 +27,20 @@ namespace {
 
 // --- the pieces of the tool's output ----------------------------------------
 
-const std::string board = "zorvan50s(PAL) board initialize\n";
+using expected::board;
 const std::string info = "Flash info. : MX IC MX29LV640MT\n";
 const std::string erase_head = "Erase flash(all)";
 const std::string communication_failed =
     "\nCommunication with box FAILED. Retry after enlarge time out value with -t option\n";
 const std::string program_failed = "failed.\nRetry after reboot Box.\n";
-const std::string target_failed = "Target test failed. If you need help, run \"flash help\"\n";
-const std::string register_failed = "Register test failed. Check cable connection.\n";
+using expected::target_failed;
+using expected::register_failed;
 const std::string write_read_failed = "Register write/read test failed. Check cable connection.\n";
 const std::string cpu_failed = "CPU test failed. Check Box and cable connection.\n";
 const std::string complete = "Complete !\n";
 const std::string verify_failed = "Programming failed !\n";
 
 constexpr int image_words = 0x18000;
-constexpr uint32_t download_area = 0xFFFD0000;
 constexpr size_t area_first_word = (download_area - flash_window) / 2;
 
 // A board step moves r0 out and its value in (two exchanges each) before the
@@ -203,26 +202,6 @@ std::string scratch_flash()
     const std::vector<char> bytes = file_bytes(ctx().prefilled);
     std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return path;
-}
-
-// The flash file as words; one read, not a byte at a time.
-std::vector<uint16_t> flash_file_words(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    const std::streamsize size = in.tellg();
-    std::vector<char> bytes(static_cast<size_t>(size > 0 ? size : 0));
-    in.seekg(0);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    std::vector<uint16_t> words(bytes.size() / 2);
-    for (size_t w = 0; w < words.size(); ++w)
-        words[w] = static_cast<uint16_t>(static_cast<uint8_t>(bytes[2 * w]) | static_cast<uint8_t>(bytes[2 * w + 1]) << 8);
-    return words;
-}
-
-uint64_t summary_number(const std::string& err, const std::string& label)
-{
-    const size_t at = err.find(label + ": ");
-    return at == std::string::npos ? 0 : std::stoull(err.substr(at + label.size() + 2));
 }
 
 const std::vector<std::string> model = {"-m", "zorvan50s"};
@@ -510,7 +489,7 @@ TEST_P(FaultTable, OutputStatusAndFlash)
     }
     EXPECT_EQ(run.out.find("WinIo"), std::string::npos) << "the library's message stays off standard output";
 
-    const std::vector<uint16_t> left = flash_file_words(flash);
+    const std::vector<uint16_t> left = read_words(flash);
     EXPECT_EQ(first_mismatch(left, spec.flash), -1) << "first differing flash word";
     const bool image_whole = std::equal(c.image.begin(), c.image.end(),
         spec.flash.begin() + static_cast<std::ptrdiff_t>(area_first_word));

@@ -27,8 +27,6 @@ void PrintTo(const model_case& c, std::ostream* out)
     *out << c.name;
 }
 
-const uint32_t download_area = 0xFFFD0000;
-
 const model_case models[] = {
     {"zorvan50s_pal", {"-m", "zorvan50s", "-c", "1"}, "zorvan50s(PAL) board initialize\n", "zorvan50s-pal", 0x18000, download_area},
     {"zorvan50s_ntsc", {"-m", "ZORVAN50S", "-o", "ntsc", "-c", "1"}, "zorvan50s(NTSC) board initialize\n", "zorvan50s-ntsc", 0x18000, download_area},

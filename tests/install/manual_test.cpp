@@ -231,7 +231,6 @@ TEST_F(Manual, ModprobeCommandsLoadEachModuleTheyName)
     EXPECT_GE(count, 2);
 }
 
-} // namespace
 
 TEST_F(Manual, VexloadOcdPageHasEveryEngineOptionAndMessage)
 {
@@ -244,3 +243,5 @@ TEST_F(Manual, VexloadOcdPageHasEveryEngineOptionAndMessage)
     for (const char* option : {"--openocd", "--tap", "--help", "EXIT STATUS", "reset_config srst_only"})
         EXPECT_NE(page.find(option), std::string::npos) << option;
 }
+
+} // namespace

@@ -13,8 +13,6 @@ namespace {
 
 using namespace back;
 
-constexpr uint16_t dq7 = 0x80, dq5 = 0x20;
-
 class BackFlashFault : public testing::Test {
 protected:
     void SetUp() override { power_on(); }

@@ -12,8 +12,6 @@ namespace {
 
 using namespace back;
 
-constexpr uint16_t dq7 = 0x80, dq6 = 0x40, dq5 = 0x20, dq3 = 0x08, dq2 = 0x04;
-
 class BackFlash : public testing::Test {
 protected:
     void SetUp() override { power_on(); }

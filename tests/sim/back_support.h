@@ -56,6 +56,9 @@ inline void power_on()
     sim::events_clear();
 }
 
+// Status bits a flash read returns while an embedded operation runs.
+constexpr uint16_t dq7 = 0x80, dq6 = 0x40, dq5 = 0x20, dq3 = 0x08, dq2 = 0x04;
+
 } // namespace back
 
 namespace back {

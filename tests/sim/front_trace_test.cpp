@@ -19,7 +19,7 @@ namespace {
 
 using front_test::bitbang;
 
-std::string scratch(const std::string& stem)
+std::string trace_scratch(const std::string& stem)
 {
     return scratch_file("front-" + stem);
 }
@@ -65,7 +65,7 @@ TEST_F(FrontTrace, ExchangeListHoldsWhatWentInAndCameOut)
 
 TEST_F(FrontTrace, PortLogHasOneLinePerAccess)
 {
-    const std::string path = scratch("port.log");
+    const std::string path = trace_scratch("port.log");
     ASSERT_TRUE(sim::box_open_port_log(path));
     sim::box_port_write(0x10);
     sim::box_port_write(0xF3);
@@ -83,7 +83,7 @@ TEST_F(FrontTrace, PortLogCannotBeOpened)
 
 TEST_F(FrontTrace, VcdHoldsTheFiveSignalsOnSimulatedTime)
 {
-    const std::string path = scratch("wave.vcd");
+    const std::string path = trace_scratch("wave.vcd");
     ASSERT_TRUE(sim::box_open_vcd(path));
     sim::box_port_write(0x10);                               // t 1000: reset group stays low, nothing changes
     sim::box_port_write(0xF1);                               // t 2000: rst rises
@@ -122,7 +122,7 @@ TEST_F(FrontTrace, VcdTimescaleFitsThePortCost)
     for (const auto& c : cases) {
         sim::box_set_port_ns(c.port_ns);
         sim::box_power_on();
-        const std::string path = scratch("scale.vcd");
+        const std::string path = trace_scratch("scale.vcd");
         ASSERT_TRUE(sim::box_open_vcd(path));
         sim::box_port_write(0xF1);
         ASSERT_TRUE(sim::box_close_traces());
