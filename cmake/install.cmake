@@ -30,9 +30,7 @@ add_custom_target(vexload_image_manifest ALL DEPENDS ${vexload_image_manifest})
 
 if(WIN32)
   install(TARGETS vexload RUNTIME DESTINATION .)
-  if(TARGET vexload-sim)
-    install(TARGETS vexload-sim RUNTIME DESTINATION .)
-  endif()
+  install(TARGETS vexload-sim RUNTIME DESTINATION .)
   # With CRLF line ends, for every Windows text editor.
   configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/README-WinIo.txt
     ${PROJECT_BINARY_DIR}/packaging/README-WinIo.txt @ONLY NEWLINE_STYLE WIN32)
@@ -40,12 +38,7 @@ if(WIN32)
   install(FILES ${vexload_image_manifest} DESTINATION .)
 else()
   # The programs of the package and the port-I/O library, in the order installed.
-  set(vexload_packaged_programs vexload)
-  foreach(program IN ITEMS vexload-sim vexload-ocd)
-    if(TARGET ${program})
-      list(APPEND vexload_packaged_programs ${program})
-    endif()
-  endforeach()
+  set(vexload_packaged_programs vexload vexload-sim vexload-ocd)
   install(TARGETS ${vexload_packaged_programs} RUNTIME DESTINATION bin)
   # A MODULE library: installed as LIBRARY, under the name the tool loads.
   install(TARGETS vexload_winio LIBRARY DESTINATION lib/vexload)

@@ -6,9 +6,6 @@
 #include "link/cable.h"
 #include "platform/system.h"
 
-uint8_t ir_cache = 0;
-int32_t ignore_link_status = 1;
-
 namespace {
 
 constexpr uint8_t ir_none = 0xFF; // never equal to a 7-bit instruction

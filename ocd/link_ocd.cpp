@@ -11,10 +11,6 @@
 #include "ocd/tcl_client.h"
 #include "platform/system.h"
 
-uint8_t ir_cache = 0;
-int32_t ignore_link_status = 1;
-uint8_t port_shadow = 0; // no port here; kept for the tool's link variables
-
 namespace {
 
 constexpr uint8_t ir_none = 0xFF;

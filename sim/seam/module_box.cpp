@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: MIT
-// vexload-sim's library loading: a virtual WinIo.dll whose port functions
+// vexload-sim's port-I/O library: a virtual WinIo.dll whose port functions
 // reach the virtual box, so that a simulated run never asks the real machine
 // for port access.
-#include <cstdio>
 #include <cstring>
 
 #include "link/port.h"
-#include "platform/module.h"
-#include "platform/port_io_library.h"
+#include "platform/module_in_process.h"
 #include "sim/box.h"
 #include "sim/seam/winio_box.h"
 
@@ -38,44 +36,11 @@ bool WINIO_API set_port(uint16_t port, uint32_t value, uint8_t size)
     return true;
 }
 
-// The box's PC has no physical memory to lend.
-uint8_t* WINIO_API map_phys(uint8_t*, uint32_t, void**)
-{
-    return nullptr;
-}
-
-bool WINIO_API unmap_phys(void*, uint8_t*)
-{
-    return false;
-}
-
-bool WINIO_API get_phys(uint32_t*, uint32_t*)
-{
-    return false;
-}
-
-bool WINIO_API set_phys(uint32_t*, uint32_t)
-{
-    return false;
-}
-
-struct entry_point {
-    const char* name;
-    void* address;
-};
-
-const entry_point entry_points[] = {
-    {"InitializeWinIo", reinterpret_cast<void*>(initialize)},
-    {"ShutdownWinIo", reinterpret_cast<void*>(shutdown)},
-    {"GetPortVal", reinterpret_cast<void*>(get_port)},
-    {"SetPortVal", reinterpret_cast<void*>(set_port)},
-    {"MapPhysToLin", reinterpret_cast<void*>(map_phys)},
-    {"UnmapPhysicalMemory", reinterpret_cast<void*>(unmap_phys)},
-    {"GetPhysLong", reinterpret_cast<void*>(get_phys)},
-    {"SetPhysLong", reinterpret_cast<void*>(set_phys)},
-};
-
-int library_marker;
+// The library as the box's PC has it: whole, or without SetPhysLong.
+constexpr in_process_entry_points complete = {initialize, shutdown, get_port, set_port, no_phys_map, no_phys_unmap,
+    no_phys_get, no_phys_set};
+constexpr in_process_entry_points incomplete = {initialize, shutdown, get_port, set_port, no_phys_map, no_phys_unmap,
+    no_phys_get, nullptr};
 
 } // namespace
 
@@ -94,28 +59,14 @@ bool winio_presence_from(const char* word, winio_presence& presence)
     return false;
 }
 
-module_handle module_load(const char* file_name)
+const in_process_entry_points* in_process_library()
 {
-    if (box_winio == winio_presence::absent || std::strcmp(file_name, "WinIo.dll") != 0)
+    switch (box_winio) {
+    case winio_presence::absent:
         return nullptr;
-    return &library_marker;
-}
-
-void* module_symbol(module_handle module, const char* name)
-{
-    if (module != &library_marker)
-        return nullptr;
-    if (box_winio == winio_presence::incomplete && std::strcmp(name, "SetPhysLong") == 0)
-        return nullptr;
-    for (const entry_point& e : entry_points)
-        if (std::strcmp(name, e.name) == 0)
-            return e.address;
-    return nullptr;
-}
-
-void module_free(module_handle) {}
-
-void message_box(const char* text)
-{
-    std::fprintf(stderr, "%s\n", text);
+    case winio_presence::incomplete:
+        return &incomplete;
+    default:
+        return &complete;
+    }
 }

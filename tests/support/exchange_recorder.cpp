@@ -5,11 +5,6 @@
 #include "link/debug_exchange.h"
 #include "platform/system.h"
 
-// The link's process-wide variables, owned here instead of in link/.
-uint8_t port_shadow = 0;
-uint8_t ir_cache = 0;
-int32_t ignore_link_status = 1;
-
 std::vector<recorded_event> recorded_events;
 std::vector<recorded_exchange> recorded_exchanges;
 std::vector<size_t> recorded_batch_ends;
@@ -23,7 +18,6 @@ void recorder_reset()
     recorded_batch_ends.clear();
     recorder_read_replies.clear();
     recorder_default_reply = 0;
-    port_shadow = 0;
     ir_cache = 0;
     ignore_link_status = 1;
 }
