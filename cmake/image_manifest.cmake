@@ -1,7 +1,9 @@
 # SPDX-License-Identifier: MIT
 # Writes the list of the bootloader images a build embeds:
-#   cmake -D image_dir=DIR -D source_dir=DIR|"" -D version=V -D output=FILE -P image_manifest.cmake
-file(GLOB images RELATIVE ${image_dir} ${image_dir}/*.bin)
+#   cmake -D image_dir=DIR -D images=NAME,... -D source_dir=DIR|"" -D version=V -D output=FILE -P image_manifest.cmake
+string(REPLACE "," ";" images "${images}")
+# In the order of their file names.
+list(TRANSFORM images APPEND .bin)
 list(SORT images)
 if(source_dir)
   set(origin "real images from ${source_dir}")

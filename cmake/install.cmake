@@ -15,10 +15,14 @@ set(vexload_doc_dir share/doc/vexload)
 # The images embedded in this build, by name, length and SHA-256, and whether
 # they are the build's placeholders or came from VEXLOAD_IMAGE_DIR.
 set(vexload_image_manifest ${PROJECT_BINARY_DIR}/images.txt)
+set(vexload_image_names ${vexload_images})
+list(TRANSFORM vexload_image_names REPLACE "=.*" "")
+list(JOIN vexload_image_names "," vexload_image_names)
 add_custom_command(
   OUTPUT ${vexload_image_manifest}
   COMMAND ${CMAKE_COMMAND}
     -D image_dir=${PROJECT_BINARY_DIR}/images
+    -D images=${vexload_image_names}
     -D source_dir=${VEXLOAD_IMAGE_DIR}
     -D version=${PROJECT_VERSION}
     -D output=${vexload_image_manifest}
