@@ -24,9 +24,9 @@ bool WINIO_API no_port_read(uint16_t, uint32_t*, uint8_t)
 
 } // namespace
 
-const in_process_entry_points* in_process_library()
+const winio_entry_points* in_process_library()
 {
-    static constexpr in_process_entry_points library = {initialize, shutdown, no_port_read, no_port, no_phys_map,
+    static constexpr winio_entry_points library = {initialize, shutdown, no_port_read, no_port, no_phys_map,
         no_phys_unmap, no_phys_get, no_phys_set};
     return &library;
 }

@@ -9,7 +9,7 @@
 namespace {
 
 // The handle of the carried library: its entry points as they were loaded.
-const in_process_entry_points* loaded = nullptr;
+const winio_entry_points* loaded = nullptr;
 
 } // namespace
 
@@ -18,14 +18,14 @@ module_handle module_load(const char* file_name)
     if (file_name == nullptr || std::strcmp(file_name, "WinIo.dll") != 0)
         return nullptr;
     loaded = in_process_library();
-    return const_cast<in_process_entry_points*>(loaded);
+    return const_cast<winio_entry_points*>(loaded);
 }
 
 void* module_symbol(module_handle module, const char* name)
 {
     if (module == nullptr || module != loaded)
         return nullptr;
-    const in_process_entry_points& e = *loaded;
+    const winio_entry_points& e = *loaded;
     const struct {
         const char* name;
         void* address;

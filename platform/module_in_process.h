@@ -6,21 +6,9 @@
 
 #include "platform/port_io_library.h"
 
-// The eight entry points of the carried library; nullptr where it lacks one.
-struct in_process_entry_points {
-    winio_initialize_fn InitializeWinIo;
-    winio_shutdown_fn ShutdownWinIo;
-    winio_get_port_fn GetPortVal;
-    winio_set_port_fn SetPortVal;
-    winio_map_fn MapPhysToLin;
-    winio_unmap_fn UnmapPhysicalMemory;
-    winio_get_phys_fn GetPhysLong;
-    winio_set_phys_fn SetPhysLong;
-};
-
-// Given by the program: its library as it is at the moment of loading;
-// nullptr while the program has none.
-const in_process_entry_points* in_process_library();
+// Given by the program: its library as it is at the moment of loading,
+// nullptr for an entry point it lacks; nullptr while the program has none.
+const winio_entry_points* in_process_library();
 
 // The physical-memory entry points of a carried library that has none to
 // lend: every mapping, read and write is refused.

@@ -17,9 +17,7 @@ bool resolve(module_handle module, const char* name, entry_point& field)
 } // namespace
 
 port_io_library::port_io_library()
-    : module(nullptr), InitializeWinIo(nullptr), ShutdownWinIo(nullptr), GetPortVal(nullptr),
-      SetPortVal(nullptr), MapPhysToLin(nullptr), UnmapPhysicalMemory(nullptr), GetPhysLong(nullptr),
-      SetPhysLong(nullptr), WinIoErrorText(nullptr)
+    : winio_entry_points{}, module(nullptr), WinIoErrorText(nullptr)
 {
 }
 
@@ -67,13 +65,6 @@ void port_io_library::unload()
     module_free(module);
     module = nullptr;
     // No entry point may outlive the library it points into.
-    InitializeWinIo = nullptr;
-    ShutdownWinIo = nullptr;
-    GetPortVal = nullptr;
-    SetPortVal = nullptr;
-    MapPhysToLin = nullptr;
-    UnmapPhysicalMemory = nullptr;
-    GetPhysLong = nullptr;
-    SetPhysLong = nullptr;
+    static_cast<winio_entry_points&>(*this) = {};
     WinIoErrorText = nullptr;
 }

@@ -25,7 +25,19 @@ using winio_set_phys_fn = bool(WINIO_API*)(uint32_t* phys_addr, uint32_t value);
 // Optional: what the library was refused or what failed, nullptr while nothing was.
 using winio_error_text_fn = const char*(WINIO_API*)();
 
-class port_io_library {
+// The eight entry points every port-I/O library has.
+struct winio_entry_points {
+    winio_initialize_fn InitializeWinIo;
+    winio_shutdown_fn ShutdownWinIo;
+    winio_get_port_fn GetPortVal;
+    winio_set_port_fn SetPortVal;
+    winio_map_fn MapPhysToLin;
+    winio_unmap_fn UnmapPhysicalMemory;
+    winio_get_phys_fn GetPhysLong;
+    winio_set_phys_fn SetPhysLong;
+};
+
+class port_io_library : public winio_entry_points {
 public:
     port_io_library();
     virtual ~port_io_library();
@@ -39,14 +51,6 @@ public:
     void unload();
 
     module_handle module;
-    winio_initialize_fn InitializeWinIo;
-    winio_shutdown_fn ShutdownWinIo;
-    winio_get_port_fn GetPortVal;
-    winio_set_port_fn SetPortVal;
-    winio_map_fn MapPhysToLin;
-    winio_unmap_fn UnmapPhysicalMemory;
-    winio_get_phys_fn GetPhysLong;
-    winio_set_phys_fn SetPhysLong;
     winio_error_text_fn WinIoErrorText;
 };
 

@@ -37,9 +37,9 @@ bool WINIO_API set_port(uint16_t port, uint32_t value, uint8_t size)
 }
 
 // The library as the box's PC has it: whole, or without SetPhysLong.
-constexpr in_process_entry_points complete = {initialize, shutdown, get_port, set_port, no_phys_map, no_phys_unmap,
+constexpr winio_entry_points complete = {initialize, shutdown, get_port, set_port, no_phys_map, no_phys_unmap,
     no_phys_get, no_phys_set};
-constexpr in_process_entry_points incomplete = {initialize, shutdown, get_port, set_port, no_phys_map, no_phys_unmap,
+constexpr winio_entry_points incomplete = {initialize, shutdown, get_port, set_port, no_phys_map, no_phys_unmap,
     no_phys_get, nullptr};
 
 } // namespace
@@ -59,7 +59,7 @@ bool winio_presence_from(const char* word, winio_presence& presence)
     return false;
 }
 
-const in_process_entry_points* in_process_library()
+const winio_entry_points* in_process_library()
 {
     switch (box_winio) {
     case winio_presence::absent:
