@@ -5,11 +5,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <string>
 
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_file.h"
+#include "tests/support/squeezed.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ TEST(ImageDir, ConfigureNamesEveryMissingOrWronglySizedImage)
 
     EXPECT_NE(r.status, 0) << r.out;
     // The first line may be wrapped; the list is not.
-    const std::string headline = std::regex_replace(r.err, std::regex("\\s+"), " ");
+    const std::string headline = squeezed(r.err);
     EXPECT_NE(headline.find("VEXLOAD_IMAGE_DIR: the images in " + images.string() + " are not usable:"),
               std::string::npos) << r.err;
     for (const image_file_case& c : folder) {

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -218,8 +217,11 @@ TEST_F(DebianPackage, LintianFindsNoErrorAndNoWarning)
     GTEST_SKIP() << "a sanitizer build is not hardened as a package: lintian checks the release build's";
 #endif
     const program_result r = shell("lintian --info --display-info --allow-root '" + deb_ + "' 2>&1");
-    const std::regex bad(R"((^|\n)[EW]: |hardening-|ldconfig|unneeded-section|no-copyright|no-changelog)");
-    EXPECT_FALSE(std::regex_search(r.out, bad)) << r.out;
+    // An error or a warning is a line that starts with its letter, the first line too.
+    const std::string lines = "\n" + r.out;
+    for (const char* bad : {"\nE: ", "\nW: ", "hardening-", "ldconfig", "unneeded-section", "no-copyright",
+                            "no-changelog"})
+        EXPECT_EQ(lines.find(bad), std::string::npos) << bad << "\n" << r.out;
 }
 
 // The files Debian policy asks of every package under /usr/share/doc, and
