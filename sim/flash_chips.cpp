@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "sim/listed_names.h"
+
 namespace sim {
 
 namespace {
@@ -33,10 +35,7 @@ const flash_chip* flash_chip_by_name(const char* name)
 
 std::string flash_chip_names()
 {
-    std::string text;
-    for (const flash_chip& c : chips)
-        text += (text.empty() ? "" : ", ") + std::string(c.name);
-    return text;
+    return listed_names(chips, [](const flash_chip& c) { return c.name; });
 }
 
 unsigned flash_sector_of(sector_layout sectors, uint32_t word)

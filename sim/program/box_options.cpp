@@ -8,6 +8,7 @@
 
 #include "sim/faults.h"
 #include "sim/flash_chips.h"
+#include "sim/listed_names.h"
 #include "sim/program/phases.h"
 
 namespace {
@@ -287,10 +288,7 @@ const box_option* find_option(const std::string& name)
 
 std::string option_names()
 {
-    std::string text;
-    for (const box_option& o : table)
-        text += (text.empty() ? "" : ", ") + std::string(o.name);
-    return text;
+    return sim::listed_names(table, [](const box_option& o) { return o.name; });
 }
 
 // The two ends of the waveform in the order of a run, where both are phases

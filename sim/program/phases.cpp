@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "sim/program/phases.h"
 
+#include "sim/listed_names.h"
+
 const phase_start phase_starts[run_phase_count] = {
     {"link tests", true, sim::milestone::first_dcr_write},
     {"board script", false, sim::milestone::first_dcr_write},
@@ -33,8 +35,5 @@ int phase_by_word(const std::string& word)
 
 std::string phase_words()
 {
-    std::string text;
-    for (const phase_start& p : phase_starts)
-        text += (text.empty() ? "" : ", ") + word_of(p.name);
-    return text;
+    return sim::listed_names(phase_starts, [](const phase_start& p) { return word_of(p.name); });
 }
