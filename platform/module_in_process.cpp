@@ -25,24 +25,14 @@ void* module_symbol(module_handle module, const char* name)
 {
     if (module == nullptr || module != loaded)
         return nullptr;
-    const winio_entry_points& e = *loaded;
-    const struct {
-        const char* name;
-        void* address;
-    } entries[] = {
-        {"InitializeWinIo", reinterpret_cast<void*>(e.InitializeWinIo)},
-        {"ShutdownWinIo", reinterpret_cast<void*>(e.ShutdownWinIo)},
-        {"GetPortVal", reinterpret_cast<void*>(e.GetPortVal)},
-        {"SetPortVal", reinterpret_cast<void*>(e.SetPortVal)},
-        {"MapPhysToLin", reinterpret_cast<void*>(e.MapPhysToLin)},
-        {"UnmapPhysicalMemory", reinterpret_cast<void*>(e.UnmapPhysicalMemory)},
-        {"GetPhysLong", reinterpret_cast<void*>(e.GetPhysLong)},
-        {"SetPhysLong", reinterpret_cast<void*>(e.SetPhysLong)},
-    };
-    for (const auto& entry : entries)
-        if (std::strcmp(name, entry.name) == 0)
-            return entry.address;
-    return nullptr;
+    void* found = nullptr;
+    winio_each_entry(*loaded, [&](const char* entry_name, auto field) {
+        if (std::strcmp(name, entry_name) != 0)
+            return true;
+        found = reinterpret_cast<void*>(field);
+        return false;
+    });
+    return found;
 }
 
 void module_free(module_handle) {}

@@ -38,14 +38,8 @@ bool port_io_library::load()
     }
 
     // In this order; the names after the first missing one are not looked up.
-    const bool complete = resolve(module, "InitializeWinIo", InitializeWinIo)
-        && resolve(module, "ShutdownWinIo", ShutdownWinIo)
-        && resolve(module, "GetPortVal", GetPortVal)
-        && resolve(module, "SetPortVal", SetPortVal)
-        && resolve(module, "MapPhysToLin", MapPhysToLin)
-        && resolve(module, "UnmapPhysicalMemory", UnmapPhysicalMemory)
-        && resolve(module, "GetPhysLong", GetPhysLong)
-        && resolve(module, "SetPhysLong", SetPhysLong);
+    const bool complete = winio_each_entry(static_cast<winio_entry_points&>(*this),
+        [this](const char* name, auto& field) { return resolve(module, name, field); });
     if (!complete) {
         unload();
         return false;

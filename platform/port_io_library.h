@@ -37,6 +37,17 @@ struct winio_entry_points {
     winio_set_phys_fn SetPhysLong;
 };
 
+// Calls step(name, field) for each entry point in the library's order while
+// step returns true; true when it did for all eight.
+template <typename entry_points, typename step_fn>
+bool winio_each_entry(entry_points& e, step_fn step)
+{
+    return step("InitializeWinIo", e.InitializeWinIo) && step("ShutdownWinIo", e.ShutdownWinIo)
+        && step("GetPortVal", e.GetPortVal) && step("SetPortVal", e.SetPortVal)
+        && step("MapPhysToLin", e.MapPhysToLin) && step("UnmapPhysicalMemory", e.UnmapPhysicalMemory)
+        && step("GetPhysLong", e.GetPhysLong) && step("SetPhysLong", e.SetPhysLong);
+}
+
 class port_io_library : public winio_entry_points {
 public:
     port_io_library();
