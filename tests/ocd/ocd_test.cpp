@@ -76,7 +76,9 @@ struct box_case {
 TEST_F(Ocd, RunsAsVexloadSimDoes)
 {
     const box_case cases[] = {
-        {"full run with verify", {}, {"-m", "zorvan50s", "-c", "1"}},
+        // The real-images tree's small model: a real-sized image takes minutes
+        // through OpenOCD's bit-level adapter (bench/ocd_bench times one).
+        {"full run with verify", {}, {"-m", TEST_MODEL, "-c", "1"}},
         {"unknown chip", {"--chip-id", "C2,1234,0,0"}, {"-m", "zorvan50s"}},
         {"link test fails", {"--fault", "tdo-stuck-0"}, {"-m", "zorvan50s"}},
         {"communication fails", {"--fault", "tdo-stuck-1"}, {"-m", "zorvan50s"}},
