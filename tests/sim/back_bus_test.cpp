@@ -166,10 +166,13 @@ TEST_F(BackBus, PowerOnClearsSdramAndRegisters)
 {
     ASSERT_TRUE(store(stw(2, 0, 1), 0x40060008, 1));
     ASSERT_TRUE(store(stw(2, 0, 1), 0x100, 1));
+    ASSERT_TRUE(store(stw(2, 0, 1), sim::sdram_size - 4, 1));
     sim::flash_array()[5] = 0x1234;
     sim::box_system_reset();
     uint32_t v;
     ASSERT_TRUE(sim::bus_load(0x100, 4, v));
+    EXPECT_EQ(v, 0u);
+    ASSERT_TRUE(sim::bus_load(sim::sdram_size - 4, 4, v));
     EXPECT_EQ(v, 0u);
     EXPECT_EQ(sim::bus_register(2), 0u);
     EXPECT_EQ(sim::flash_array()[5], 0x1234); // the flash keeps its array
