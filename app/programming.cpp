@@ -7,7 +7,7 @@
 #include "flash/download.h"
 #include "flash/erase.h"
 #include "flash/identify.h"
-#include "flash/placement.h"
+#include "flash/image_plan.h"
 #include "flash/verify.h"
 #include "images/catalogue.h"
 #include "images/image_source.h"
@@ -18,23 +18,21 @@
 
 bool placeholder_images_allowed = false;
 
-namespace {
-
-// Every reason to refuse the download is found before the erase: a box whose
-// flash is erased and not written back does not start.
-bool image_can_be_written(int32_t model_code)
+int plan_image(int32_t model_code)
 {
     const image_entry* image = select_image(model_code);
     if (image == nullptr) {
         std::printf("Unknown model:%d\n", model_code);
-        return false;
+        return -1;
     }
-    if (image_address(image->words) == 0) {
+    if (!plan_placed_image(image)) {
         std::printf("Image of %d words does not fit the flash. Nothing was erased.\n", image->words);
-        return false;
+        return -1;
     }
-    return true;
+    return 0;
 }
+
+namespace {
 
 // A box programmed with a placeholder does not start: the run stops after
 // identification, which proves cable, box and chip, and before the erase.
@@ -62,13 +60,15 @@ int32_t run_programming(int32_t model_code, bool verify_requested)
         return 0;
     if (flash_identify() != 0)
         return 0;
-    if (!image_can_be_written(model_code))
+    // Every reason to refuse the download is found before the erase: a box
+    // whose flash is erased and not written back does not start.
+    if (plan_image(model_code) != 0)
         return 0;
     if (!images_fit_a_real_box())
         return status_placeholder_images;
     flash_erase();
-    flash_download(model_code);
-    if (verify_requested && flash_verify(model_code) < 0) {
+    flash_download();
+    if (verify_requested && flash_verify() < 0) {
         std::printf("Programming failed !\n");
         return 0;
     }

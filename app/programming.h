@@ -11,5 +11,10 @@ constexpr int32_t status_placeholder_images = 4;
 // erase. Only a program whose box is virtual sets it.
 extern bool placeholder_images_allowed;
 
+// Decides the image of model_code and where it goes (flash/image_plan.h),
+// once per run and before the erase; -1 after the "Unknown model" or
+// does-not-fit message.
+int plan_image(int32_t model_code);
+
 // Every other path that returns gives 0; fatal paths end the process inside the lower layers.
 int32_t run_programming(int32_t model_code, bool verify_requested);

@@ -4,5 +4,10 @@
 
 #include <cstdint>
 
-// 0 when every word matches; -1 at the first mismatch (after its message).
-int flash_verify(int32_t model_code);
+// Compares the planned image with the flash: 0 when every word matches; -1
+// at the first mismatch (after its message).
+int flash_verify();
+
+// Word i of the planned image against the flash: 0 when it matches, -1 after
+// the error text. The progress line is the caller's.
+int verify_word(int32_t i);

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-// vexload-ocd's pause and end: what waits in a batch goes out first.
+// vexload-ocd's pause and end: what waits in a batch goes out first; at the
+// end the claim on OpenOCD is given back.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
 
 #include "ocd/link_ocd.h"
-#include "ocd/tcl_client.h"
 #include "platform/system.h"
 
 void platform_sleep(uint32_t ms)
@@ -17,8 +17,7 @@ void platform_sleep(uint32_t ms)
 
 void platform_exit(int status)
 {
-    ocd_link_flush();
-    tcl_close();
+    ocd_link_close();
     std::fflush(stdout);
     std::exit(status);
 }

@@ -30,8 +30,9 @@
 // - program-fail=I: program I never verifies, its bit 7 is stuck at 0 in the
 //   array; DQ7 stays the complement of the data's bit 7, DQ5 comes up after the
 //   program time limit; status until F0.
-// - slow-program=I: program I returns status on its first 101 reads whatever
-//   the time (without DQ5) and finishes at the 102nd read.
+// - slow-program=I: program I returns status on the first 101 reads of its
+//   address whatever the time (without DQ5) and finishes at the 102nd; reads
+//   elsewhere give status too.
 // - verify-mismatch=I: program I completes normally; when the chip next enters
 //   read mode (at once for a plain program, at F0 or 90/00 for a bypass one),
 //   bit 0 of that word flips in the array, so every later read shows it.
@@ -370,11 +371,13 @@ uint16_t flash_bus_read(uint32_t address)
     update();
     switch (chip.m) {
     case mode::programming:
-        if (chip.slow_polls_left == 0) {
+        // A slow word counts the polls of its own address: data polling reads
+        // where the word is programmed.
+        if (chip.slow_polls_left == 0 && w == chip.program_word) {
             complete();
             return words()[w];
         }
-        if (chip.slow_polls_left > 0)
+        if (chip.slow_polls_left > 0 && w == chip.program_word)
             --chip.slow_polls_left;
         return status(w);
     case mode::erase_window:

@@ -8,8 +8,9 @@
 #include <string_view>
 
 #include "board/board_init.h"
+#include "app/programming.h"
 #include "flash/download.h"
-#include "flash/placement.h"
+#include "flash/image_plan.h"
 #include "flash/erase.h"
 #include "flash/identify.h"
 #include "flash/verify.h"
@@ -174,7 +175,8 @@ TEST_F(FlashBox, AStuckSectorEndsTheRunNamingIt)
     const child_result run = run_in_child([] {
         flash_identify();
         flash_erase();
-        flash_download(0); // must not be reached
+        plan_image(0);
+        flash_download(); // must not be reached
     });
     EXPECT_EQ(run.status, 255);
     EXPECT_EQ(run.out, "Flash info. : STMicroelectronics M29W640DT\nErase flash(all)...... failed.\n"
@@ -195,14 +197,14 @@ TEST_F(FlashBox, DownloadAndVerifyLeaveTheImageAtItsPlace)
         SCOPED_TRACE(c.model_code);
         power_on(c.chip);
         identify_and_erase();
-        const image_entry* image = select_image(c.model_code);
-        ASSERT_NE(image, nullptr);
-        ASSERT_EQ(image_address(image->words), c.start);
+        ASSERT_EQ(plan_image(c.model_code), 0);
+        const image_entry* image = planned_image;
+        ASSERT_EQ(image_address, c.start);
 
-        const std::string downloaded = capture_stdout([&] { flash_download(c.model_code); });
+        const std::string downloaded = capture_stdout(flash_download);
         EXPECT_TRUE(downloaded.ends_with("\rDownloading." + std::string(c.dots, '.') + " done\n"));
         int result = -1;
-        const std::string checked = capture_stdout([&] { result = flash_verify(c.model_code); });
+        const std::string checked = capture_stdout([&] { result = flash_verify(); });
         EXPECT_EQ(result, 0);
         EXPECT_TRUE(checked.rfind("\rChecking. 0%", 0) == 0);
         EXPECT_TRUE(checked.ends_with("\rChecking." + std::string(c.dots, '.') + " done\n"));
@@ -219,6 +221,22 @@ TEST_F(FlashBox, DownloadAndVerifyLeaveTheImageAtItsPlace)
     }
 }
 
+// The plan refuses before the erase, with its one message, and plans nothing.
+TEST_F(FlashBox, AnImageThatCannotBeWrittenIsRefusedByThePlan)
+{
+    power_on("S29GL064M");
+    capture_stdout([] { ASSERT_EQ(flash_identify(), 0); });
+    int result = 0;
+    EXPECT_EQ(capture_stdout([&] { result = plan_image(10002); }), "Unknown model:10002\n");
+    EXPECT_EQ(result, -1);
+    download_address = 0xFFFF0000; // no room above for the 0x20000-word image
+    flash_base = 0xFFFF0000;
+    EXPECT_EQ(capture_stdout([&] { result = plan_image(6); }),
+              "Image of 131072 words does not fit the flash. Nothing was erased.\n");
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(planned_image, nullptr);
+}
+
 // One run in a child per test: on Windows the child repeats the test up to it.
 class FlashBoxProgramFault : public FlashBox, public testing::WithParamInterface<bool> {};
 
@@ -228,7 +246,10 @@ TEST_P(FlashBoxProgramFault, AWordThatWillNotProgramEndsTheRun)
     (GetParam() ? fault.slow_program : fault.program_fail) = 3;
     power_on("EN29LV640B", fault);
     identify_and_erase();
-    const child_result run = run_in_child([] { flash_download(0); });
+    const child_result run = run_in_child([] {
+        plan_image(0);
+        flash_download();
+    });
     EXPECT_EQ(run.status, 255);
     EXPECT_EQ(run.out, "\rDownloading. 0%failed.\nRetry after reboot Box.\n");
 }
@@ -244,9 +265,10 @@ TEST_F(FlashBox, VerifyReportsAWordThatReadsBackWrong)
     fault.verify_mismatch = 2000;
     power_on("MX29LV640MT", fault);
     identify_and_erase();
-    capture_stdout([] { flash_download(1); });
+    ASSERT_EQ(plan_image(1), 0);
+    capture_stdout(flash_download);
     int result = 0;
-    const std::string checked = capture_stdout([&] { result = flash_verify(1); });
+    const std::string checked = capture_stdout([&] { result = flash_verify(); });
     EXPECT_EQ(result, -1);
     std::string read, expected;
     ASSERT_TRUE(verify_error_words(checked, read, expected)) << checked;
@@ -271,7 +293,8 @@ TEST_F(FlashBox, TheBoxFindsTheImageWhereItStartsIt)
         power_on("S29GL064M");
         identify_and_erase();
         download_address += static_cast<uint32_t>(c.moved_by);
-        capture_stdout([&] { flash_download(c.model_code); });
+        ASSERT_EQ(plan_image(c.model_code), 0);
+        capture_stdout(flash_download);
         run_model_code = c.model_code;
         EXPECT_EQ(image_in_flash(), c.in_flash);
     }
