@@ -10,3 +10,8 @@ const image_entry* select_image(int32_t model_code)
             return &entry;
     return nullptr;
 }
+
+std::span<const image_entry> catalogue_images()
+{
+    return catalogue_rows;
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 using image_word = uint16_t;
 
@@ -14,6 +15,9 @@ struct image_entry {
 
 // The image of model_code, or nullptr when the catalogue has none.
 const image_entry* select_image(int32_t model_code);
+
+// Every image of the catalogue.
+std::span<const image_entry> catalogue_images();
 
 // Word i of an image (bytes 2i low, 2i + 1 high).
 inline image_word image_word_at(const image_entry& image, int32_t i)

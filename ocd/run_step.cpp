@@ -18,6 +18,8 @@ constexpr step_text stop_lines[] = {
      "while erasing: the flash is partly erased and the box will not start; run vexload-ocd again."},
     {run_step::downloading,
      "while downloading: the flash is half written and the box will not start; run vexload-ocd again."},
+    {run_step::downloaded, "after the download: the image is written but was not checked; run vexload-ocd "
+                           "again with -c 1 to be sure of it."},
     {run_step::checking, "while checking: the image is written but was not checked to its end; run vexload-ocd "
                          "again to be sure of it."},
 };

@@ -3,7 +3,7 @@
 // signal stops it: what the flash holds then, and what to do.
 #pragma once
 
-enum class run_step { connecting, preparing, erasing, downloading, checking };
+enum class run_step { connecting, preparing, erasing, downloading, downloaded, checking };
 
 extern run_step ocd_step;
 

@@ -16,11 +16,10 @@ static_assert(uint64_t{sim::flash_window_base} + 2 * uint64_t{sim::flash_chip_wo
                   uint64_t{sim::core_reset_vector} + 4,
               "the boot flash ends with the reset vector");
 
-bool image_in_flash()
+namespace {
+
+bool holds(const image_entry* image)
 {
-    if (run_model_code < 0)
-        return false;
-    const image_entry* image = select_image(run_model_code);
     if (image == nullptr || image->words < 2)
         return false;
     if (static_cast<size_t>(image->words) > sim::flash_chip_words)
@@ -30,4 +29,17 @@ bool image_in_flash()
         if (words[i] != image_word_at(*image, i))
             return false;
     return true;
+}
+
+} // namespace
+
+// A served box is not told the model: any image of the catalogue will do.
+bool image_in_flash()
+{
+    if (run_model_code >= 0)
+        return holds(select_image(run_model_code));
+    for (const image_entry& image : catalogue_images())
+        if (holds(&image))
+            return true;
+    return false;
 }

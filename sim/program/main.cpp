@@ -32,6 +32,21 @@ constexpr int status_time_limit = 124;
 box_options options;
 sim::serve_control serving;
 
+summary_start client_start;
+
+void client_starts()
+{
+    client_start = summary_starting_now();
+}
+
+// Each client's session is a run of its own: its summary, from its start.
+void client_ends(unsigned long long input_waits)
+{
+    std::fprintf(stderr, "vexload-sim: the client's session ended\n");
+    print_summary(client_start);
+    std::fprintf(stderr, "input waits: %llu (the client's round trips)\n", input_waits);
+}
+
 extern "C" void stop_serving(int)
 {
     serving.stop.store(true);
@@ -98,7 +113,8 @@ bool image_programmed()
 {
     std::fflush(stdout);
     const bool used = box_was_used();
-    if (used)
+    // A served box has told each client's summary at its end.
+    if (used && options.serve_port < 0)
         print_summary();
     if (options.strict_status && status == 0 && !image_programmed())
         status = status_failed;
@@ -208,6 +224,8 @@ int main(int argc, char* argv[])
         std::signal(SIGPIPE, SIG_IGN);
 #endif
         sim::box_use_real_time();
+        serving.client_starts = client_starts;
+        serving.client_ends = client_ends;
         finish(sim::serve_remote_bitbang(options.serve_port, serving));
     }
 

@@ -115,9 +115,14 @@ bool send_all(int fd, const char* bytes, size_t size, int listener, serve_contro
     return true;
 }
 
-// One client's session: until 'Q', end of stream, an error or a stop.
+// One client's session: until 'Q', end of stream, an error or a stop. Each
+// time its input ran dry the client had to wait for the box's answers (a
+// round trip); the end of the session reports them.
 void serve_client(int fd, int listener, serve_control& control)
 {
+    if (control.client_starts != nullptr)
+        control.client_starts();
+    unsigned long long input_waits = 0;
     char in[4096];
     char out[sizeof in];
     while (wait_for(fd, POLLIN, listener, control)) {
@@ -125,7 +130,8 @@ void serve_client(int fd, int listener, serve_control& control)
         if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
             continue;
         if (got <= 0)
-            return;
+            break;
+        ++input_waits;
         size_t replies = 0;
         bool quit = false;
         for (ssize_t i = 0; i < got && !quit; ++i) {
@@ -134,8 +140,10 @@ void serve_client(int fd, int listener, serve_control& control)
                 out[replies++] = reply;
         }
         if (!send_all(fd, out, replies, listener, control) || quit)
-            return;
+            break;
     }
+    if (control.client_ends != nullptr)
+        control.client_ends(input_waits);
 }
 
 } // namespace

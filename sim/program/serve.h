@@ -14,6 +14,10 @@ namespace sim {
 struct serve_control {
     std::atomic<bool> stop{false};      // ends the server (safe to set from a signal handler)
     std::atomic<int> bound_port{-1};    // the port listened on, once listening
+    void (*client_starts)() = nullptr;  // a client is served from now on
+    // Its session has ended; input_waits: the times the box ran out of input
+    // and waited for more, the client's round trips.
+    void (*client_ends)(unsigned long long input_waits) = nullptr;
 };
 
 // Listens on 127.0.0.1:port (0: any free port), one client at a time, until

@@ -22,14 +22,14 @@ unsigned long long ull(uint64_t value)
 
 } // namespace
 
-void run_phases(run_phase (&phases)[run_phase_count])
+void run_phases(run_phase (&phases)[run_phase_count], uint64_t since_ns)
 {
     const uint64_t end = sim::now_ns();
     bool seen[run_phase_count];
     uint64_t start[run_phase_count];
     for (int i = 0; i < run_phase_count; ++i) {
         seen[i] = phase_starts[i].at_power_on;
-        start[i] = 0;
+        start[i] = since_ns;
         if (!seen[i])
             seen[i] = sim::milestone_time(phase_starts[i].mark, start[i]);
     }
@@ -48,17 +48,27 @@ void run_phases(run_phase (&phases)[run_phase_count])
     }
 }
 
-void print_summary()
+summary_start summary_starting_now()
 {
-    const sim::box_stats& s = sim::box_statistics();
-    std::fprintf(stderr, "simulated time: %.6f s (the run on a real port)\n", seconds(sim::now_ns()));
-    std::fprintf(stderr, "port accesses: %llu (%llu writes, %llu reads, %llu ns each)\n",
-        ull(s.port_writes + s.port_reads), ull(s.port_writes), ull(s.port_reads), ull(sim::clock_port_ns()));
-    std::fprintf(stderr, "TCK cycles: %llu\n", ull(s.tck_cycles));
-    std::fprintf(stderr, "exchanges: %llu\n", ull(s.exchanges));
-    std::fprintf(stderr, "sleeps: %llu (%.3f s)\n", ull(s.sleeps), static_cast<double>(s.sleep_ms) / 1e3);
+    sim::milestones_clear();
+    return summary_start{sim::now_ns(), sim::box_statistics()};
+}
+
+void print_summary(const summary_start& from)
+{
+    const sim::box_stats& now = sim::box_statistics();
+    const sim::box_stats& was = from.stats;
+    const uint64_t writes = now.port_writes - was.port_writes;
+    const uint64_t reads = now.port_reads - was.port_reads;
+    std::fprintf(stderr, "simulated time: %.6f s (the run on a real port)\n", seconds(sim::now_ns() - from.ns));
+    std::fprintf(stderr, "port accesses: %llu (%llu writes, %llu reads, %llu ns each)\n", ull(writes + reads),
+        ull(writes), ull(reads), ull(sim::clock_port_ns()));
+    std::fprintf(stderr, "TCK cycles: %llu\n", ull(now.tck_cycles - was.tck_cycles));
+    std::fprintf(stderr, "exchanges: %llu\n", ull(now.exchanges - was.exchanges));
+    std::fprintf(stderr, "sleeps: %llu (%.3f s)\n", ull(now.sleeps - was.sleeps),
+        static_cast<double>(now.sleep_ms - was.sleep_ms) / 1e3);
     run_phase phases[run_phase_count];
-    run_phases(phases);
+    run_phases(phases, from.ns);
     for (const run_phase& p : phases) {
         if (p.reached)
             std::fprintf(stderr, "phase %s: %.6f s\n", p.name, seconds(p.ns));

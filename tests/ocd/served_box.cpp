@@ -88,7 +88,6 @@ bool served_box::start(const std::string& sim, const std::vector<std::string>& b
     std::vector<std::string> args = box_args;
     args.insert(args.end(), {"--serve", "0"});
     box_pid = spawn(sim, args, "/dev/null", log);
-    int box_port = -1;
     for (int i = 0; i < 1000 && box_port < 0; ++i) {
         const std::string text = file_text(log);
         const size_t at = text.find("remote_bitbang on 127.0.0.1:");
@@ -126,6 +125,15 @@ void served_box::kill_openocd()
         wait_for_exit(openocd_pid, 10000);
     }
     openocd_pid = -1;
+}
+
+void served_box::stop_box_only()
+{
+    if (box_pid > 0) {
+        ::kill(box_pid, SIGKILL);
+        wait_for_exit(box_pid, 10000);
+    }
+    box_pid = -1;
 }
 
 void served_box::stop()

@@ -13,6 +13,7 @@ struct served_box {
     int box_pid = -1;
     int openocd_pid = -1;
     int tcl_port = -1;
+    int box_port = -1; // the served box's own remote_bitbang port
     std::string log;   // the box's standard error
     std::string config;
     std::string openocd_log;
@@ -23,6 +24,8 @@ struct served_box {
     // Stops OpenOCD, then the box, which saves its flash file.
     void stop();
     void kill_openocd();
+    // The box goes away under a running OpenOCD, as a cable pulled from its adapter.
+    void stop_box_only();
     ~served_box() { stop(); }
 };
 
