@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-// One whole programming run of the packaged real-images vexload-ocd through
-// the real OpenOCD and the served virtual box, with the requests to OpenOCD
-// counted by a relay on the Tcl port: wall time, requests, and requests per
-// programmed and per verified word.
+// One whole programming run (-c 1) of the packaged real-images vexload-ocd
+// through the real OpenOCD and the served virtual box, whose sectors erase at
+// once: wall time, Tcl requests (counted by a relay on OpenOCD's Tcl port),
+// round trips to the adapter (the times the served box waited for input) per
+// word programmed and checked, and the lines OpenOCD wrote to its output.
 #include <benchmark/benchmark.h>
 
 #include <arpa/inet.h>
@@ -12,11 +13,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "tests/ocd/served_box.h"
 #include "tests/support/run_program.h"
@@ -26,17 +28,23 @@ namespace {
 
 const std::string real_sim = REAL_PREFIX "/bin/vexload-sim";
 const std::string real_ocd = REAL_PREFIX "/bin/vexload-ocd";
+const std::string images = TEST_IMAGES;
+// A model of 0x18000 words, and its image file among the test images.
+const char* const model = "pellox-s";
 
-struct request_kind {
-    bool program; // the store of a word program (bypass command 0xA0 in the high half)
-    bool load;    // a flash read
-};
+std::string slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
-// Relays one client to OpenOCD's Tcl port and keeps what each request holds.
+// Relays one client to OpenOCD's Tcl port and counts its requests.
 struct relay {
     int listener = -1;
     int port = -1;
-    std::vector<request_kind> requests;
+    long requests = 0;
     std::thread worker;
 
     void start(int openocd_port)
@@ -65,33 +73,28 @@ struct relay {
         a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         a.sin_port = htons(static_cast<uint16_t>(openocd_port));
         connect(server, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        // As the client and OpenOCD do: no request waits for the one before it to be acknowledged.
         const int yes = 1;
         setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
         setsockopt(server, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-        std::string request;
-        char buffer[65536];
+        static char buffer[1 << 20];
         for (;;) {
             pollfd p[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
-            if (poll(p, 2, 60000) <= 0)
+            if (poll(p, 2, 120000) <= 0)
                 break;
             const int from = (p[0].revents & (POLLIN | POLLHUP)) != 0 ? client : server;
             const ssize_t n = recv(from, buffer, sizeof buffer, 0);
             if (n <= 0)
                 break;
-            send(from == client ? server : client, buffer, static_cast<size_t>(n), MSG_NOSIGNAL);
-            if (from != client)
-                continue;
-            for (ssize_t i = 0; i < n; ++i) {
-                if (buffer[i] != 0x1a) {
-                    request += buffer[i];
-                    continue;
-                }
-                requests.push_back({request.find(" 32 0x00A0") != std::string::npos &&
-                                        request.find("0x90410000") != std::string::npos,
-                    request.find("0xA0210000") != std::string::npos});
-                request.clear();
+            for (ssize_t sent = 0; sent < n;) {
+                const ssize_t k = send(from == client ? server : client, buffer + sent, static_cast<size_t>(n - sent),
+                                       MSG_NOSIGNAL);
+                if (k <= 0)
+                    break;
+                sent += k;
             }
+            if (from == client)
+                for (ssize_t i = 0; i < n; ++i)
+                    requests += buffer[i] == 0x1a;
         }
         close(client);
         close(server);
@@ -104,6 +107,32 @@ struct relay {
         close(listener);
     }
 };
+
+// Words of the model's image that the download programs, and all its words.
+void image_words(double& programmed, double& words)
+{
+    const std::string bytes = slurp(images + "/" + model + "-pal.bin");
+    programmed = 0;
+    words = static_cast<double>(bytes.size() / 2);
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        programmed += !(static_cast<unsigned char>(bytes[i]) == 0xFF && static_cast<unsigned char>(bytes[i + 1]) == 0xFF);
+}
+
+double summary_count(const std::string& log, const std::string& label)
+{
+    const size_t at = log.rfind(label);
+    return at == std::string::npos ? -1 : std::atof(log.c_str() + at + label.size());
+}
+
+double lines_after(const std::string& log, const std::string& mark)
+{
+    const size_t from = log.find(mark);
+    double lines = 0;
+    for (size_t at = from == std::string::npos ? std::string::npos : log.find('\n', from); at != std::string::npos;
+         at = log.find('\n', at + 1))
+        ++lines;
+    return lines;
+}
 
 void BM_OcdFullRun(benchmark::State& state)
 {
@@ -128,36 +157,31 @@ void BM_OcdFullRun(benchmark::State& state)
         counted.start(box.tcl_port);
         state.ResumeTiming();
         const program_result r =
-            run_program(real_ocd, {"--openocd", "127.0.0.1:" + std::to_string(counted.port), "-m", "zorvan50s", "-c", "1"});
+            run_program(real_ocd, {"--openocd", "127.0.0.1:" + std::to_string(counted.port), "-m", model, "-c", "1"});
         state.PauseTiming();
         counted.finish();
+        const std::string openocd_log = slurp(box.openocd_log);
+        box.stop_openocd();
+        const std::string box_log = slurp(box.log);
         box.stop();
         std::remove(flash.c_str());
         if (r.status != 0 || r.out.find("Complete !") == std::string::npos) {
             state.SkipWithError(("the run failed: " + r.err).c_str());
             return;
         }
-        // The download runs from the first word program to the last; the verify is every flash read after it.
-        const std::vector<request_kind>& q = counted.requests;
-        size_t first = q.size();
-        size_t last = 0;
         double programmed = 0;
-        for (size_t i = 0; i < q.size(); ++i)
-            if (q[i].program) {
-                first = std::min(first, i);
-                last = i;
-                ++programmed;
-            }
-        double verified = 0;
-        for (size_t i = last + 1; i < q.size(); ++i)
-            verified += q[i].load;
-        const double download_requests = programmed > 0 ? static_cast<double>(last - first + 1) : 0;
-        state.counters["requests"] = static_cast<double>(q.size());
+        double words = 0;
+        image_words(programmed, words);
+        const double waits = summary_count(box_log, "input waits: ");
+        state.counters["tcl_requests"] = static_cast<double>(counted.requests);
+        state.counters["words_per_tcl_request"] = words * 2 / static_cast<double>(counted.requests);
+        state.counters["round_trips"] = waits;
+        state.counters["round_trips_per_word"] = waits / (programmed + words);
+        state.counters["openocd_lines"] = lines_after(openocd_log, "accepting 'tcl' connection");
         state.counters["programmed_words"] = programmed;
-        state.counters["requests_per_programmed_word"] = programmed > 0 ? download_requests / programmed : 0;
-        state.counters["verified_words"] = verified;
-        state.counters["requests_per_verified_word"] =
-            verified > 0 ? static_cast<double>(q.size() - last - 1) / verified : 0;
+        state.counters["verified_words"] = words;
+        state.counters["download_s"] = summary_count(box_log, "phase download: ");
+        state.counters["verify_s"] = summary_count(box_log, "phase verify: ");
         state.ResumeTiming();
     }
 }

@@ -36,6 +36,9 @@ std::string svf_options;       // what the SVF player takes beyond -quiet
 std::vector<ocd_scan> pending; // scans waiting to be sent, or captured
 bool pending_strict = true;    // their status bits count
 bool capturing = false;
+std::vector<ocd_scan> held;    // what waited to be sent while a capture goes on
+uint8_t held_ir = 0;           // the instruction register after them
+bool held_ir_known = false;
 bool expecting = false;        // the next read has an expected value
 uint32_t expected_value = 0;
 uint32_t expected_mask = 0;
@@ -49,6 +52,7 @@ long long exchanges = 0;
 // around every control-register write) is expected to answer as it did: its
 // answer is then empty and stays out of OpenOCD's log.
 std::unordered_map<std::string, uint32_t> earlier_reads;
+size_t operation_start = 0; // where in pending the last target operation began
 
 std::string where()
 {
@@ -266,10 +270,16 @@ uint32_t send_pending()
     pending.clear();
     const bool read = scans.back().kind == ocd_scan::data && !scans.back().final_bit;
     const std::string script = tcl_of(scans);
+    // The read's own operation names it, whatever writes went before it.
+    const std::string operation =
+        read ? tcl_of(std::vector<ocd_scan>(scans.begin() + static_cast<long>(std::min(operation_start, scans.size())),
+                                            scans.end()))
+             : "";
+    operation_start = 0;
     long long mask = 0;
     uint32_t value = 0;
     if (read) {
-        const auto earlier = earlier_reads.find(script);
+        const auto earlier = earlier_reads.find(operation);
         mask = expecting ? expected_mask : earlier != earlier_reads.end() ? 0xFFFFFFFF : -1;
         value = expecting ? expected_value & expected_mask : earlier != earlier_reads.end() ? earlier->second : 0;
         expecting = false;
@@ -283,7 +293,7 @@ uint32_t send_pending()
     }
     const uint32_t result = checked_results(answer, scans);
     if (read)
-        earlier_reads[script] = result;
+        earlier_reads[operation] = result;
     return result;
 }
 
@@ -297,17 +307,23 @@ double ms_for(size_t scans)
     return bulk_answer_ms + bulk_ms_per_scan * static_cast<double>(scans);
 }
 
-// The status of the last exchange sent, read before a batch whose player
-// would reset the TAP (and with it the debug unit's record of a failure).
-std::string probe_script()
+// What waits to be sent goes first in a bulk request; a write's status is
+// then read by one more scan (a read of the debug data register, which
+// changes nothing) where the player would reset the TAP, and with it the
+// debug unit's record of a failure, before its first scan.
+std::vector<ocd_scan> lead_in(bool probe)
 {
-    if (!tail_unverified)
-        return "";
-    std::vector<ocd_scan> probe;
-    if (!ir_known || ir_cache != dbg_data)
-        probe.push_back({ocd_scan::instruction, dbg_data, false, false, 0, 0});
-    probe.push_back({ocd_scan::data, 0, false, true, 0, 0});
-    return tcl_of(probe);
+    std::vector<ocd_scan> scans = std::move(pending);
+    pending.clear();
+    operation_start = 0;
+    const bool unverified =
+        scans.empty() ? tail_unverified : scans.back().kind == ocd_scan::data && scans.back().final_bit;
+    if (probe && unverified) {
+        if (!held_ir_known || held_ir != dbg_data)
+            scans.push_back({ocd_scan::instruction, dbg_data, false, false, 0, 0});
+        scans.push_back({ocd_scan::data, 0, false, true, 0, 0});
+    }
+    return scans;
 }
 
 } // namespace
@@ -374,9 +390,11 @@ uint32_t dbg_exchange(int instruction, uint32_t data, int final_bit)
     return 0;
 }
 
+// Writes wait for the next read, pause or bulk request (or the batch's
+// bound): the commands of a sector's erase go out with its wait.
 void link_batch_boundary()
 {
-    ocd_link_flush();
+    operation_start = pending.size();
 }
 
 void link_failure()
@@ -410,12 +428,17 @@ void tap_reset()
     tail_unverified = false;
 }
 
+// What waits to be sent is kept aside; it goes first in the bulk request, or
+// with the next request of any kind.
 void ocd_capture_begin()
 {
     ensure_open();
-    ocd_link_flush();
-    capturing = true;
+    held = std::move(pending);
+    operation_start = 0;
+    held_ir = ir_cache;
+    held_ir_known = ir_known;
     pending.clear();
+    capturing = true;
     pending_strict = ignore_link_status == 0;
     ir_known = false;
 }
@@ -424,7 +447,8 @@ std::vector<ocd_scan> ocd_capture_end()
 {
     capturing = false;
     std::vector<ocd_scan> scans = std::move(pending);
-    pending.clear();
+    pending = std::move(held);
+    held.clear();
     return scans;
 }
 
@@ -458,10 +482,11 @@ void ocd_expect_next_read(uint32_t value, uint32_t mask)
 
 bool ocd_repeat_until(const std::vector<ocd_scan>& scans, const repeat_rule& rule, uint32_t& last, int& runs)
 {
+    const std::vector<ocd_scan> first = lead_in(false);
     const std::string answer =
         run("vexload_until " + std::to_string(rule.mask) + " " + std::to_string(rule.value & rule.mask) + " " +
                 std::to_string(rule.also) + " " + std::to_string(rule.every_ms) + " " + std::to_string(rule.limit_ms) +
-                " " + std::to_string(rule.count) + " {" + tcl_of(scans) + "}",
+                " " + std::to_string(rule.count) + " {" + tcl_of(first) + "} {" + tcl_of(scans) + "}",
             rule.limit_ms + bulk_answer_ms);
     tail_unverified = false;
     box_touched = true;
@@ -471,17 +496,24 @@ bool ocd_repeat_until(const std::vector<ocd_scan>& scans, const repeat_rule& rul
         return true;
     }
     const size_t blank = answer.find(' ');
+    const std::string results = blank == std::string::npos ? "" : answer.substr(blank + 1);
     runs = std::atoi(answer.c_str());
-    last = checked_results(blank == std::string::npos ? "" : answer.substr(blank + 1), scans);
+    // Run 0: what went first had a status bit set.
+    if (runs == 0) {
+        checked_results(results, first);
+        lost("OpenOCD answered '" + answer.substr(0, 60) + "' to a repeated read");
+    }
+    last = checked_results(results, scans);
     return false;
 }
 
 bool ocd_play_batch(const std::vector<ocd_scan>& scans, batch_failure& failure)
 {
     const svf_text svf = svf_of(scans);
-    const std::string probe = probe_script();
-    const std::string answer = run("vexload_svf " + tap + " {" + svf_options + "} {" + probe + "} {" + svf.text + "}",
-                                   static_cast<int>(ms_for(scans.size())));
+    const std::vector<ocd_scan> first = lead_in(true);
+    const std::string answer =
+        run("vexload_svf " + tap + " {" + svf_options + "} {" + tcl_of(first) + "} {" + svf.text + "}",
+            static_cast<int>(ms_for(scans.size() + first.size())));
     // The player leaves OpenOCD's idea of the instruction behind.
     ir_known = false;
     tail_unverified = false;
@@ -489,12 +521,8 @@ bool ocd_play_batch(const std::vector<ocd_scan>& scans, batch_failure& failure)
     if (answer.empty())
         return true;
     if (answer[0] != '?') {
-        // The probe's own results: a set status bit.
-        std::vector<ocd_scan> probed;
-        if (probe.find("irscan") != std::string::npos)
-            probed.push_back({ocd_scan::instruction, dbg_data, false, false, 0, 0});
-        probed.push_back({ocd_scan::data, 0, false, true, 0, 0});
-        checked_results(answer, probed);
+        // What went first had a status bit set.
+        checked_results(answer, first);
         lost("OpenOCD answered '" + answer.substr(0, 60) + "' to a batch");
     }
     failure = batch_failure{};

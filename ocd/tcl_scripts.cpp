@@ -26,10 +26,11 @@ if {[info exists ::vexload_claim] && [lindex $::vexload_claim 0] ne {@TOKEN@}
 // results are wanted). vexload_until: the same scans again every `every` ms
 // until the last result is as expected ("") or has a bit of `also` set, for
 // at most `limit` ms and `count` times (0: any); else "N RESULTS", N the
-// times it ran them.
-// vexload_svf: the status of the run's last exchange (the probe), then a
-// batch of queued scans played by the SVF player from a file on OpenOCD's
-// side; "?LINE READ" names the first check that failed.
+// times it ran them ("0 RESULTS": the scans `first`, run once before, had a
+// status bit set). vexload_svf: the scans `first` (what waited, and the
+// status of the run's last write), then a batch of queued scans played by
+// the SVF player from a file on OpenOCD's side; "?LINE READ" names the first
+// check that failed.
 constexpr const char* procedures_text = R"tcl(
 proc vexload_alive {} {
   if {![info exists ::vexload_claim] || [lindex $::vexload_claim 0] ne {@TOKEN@}} {
@@ -49,8 +50,12 @@ proc vexload_do {strict mask value scans} {
   if {$mask == 0 || ("0x[lindex $r end-1]" & $mask) == $value} { return {} }
   return $r
 }
-proc vexload_until {mask value also every limit count scans} {
+proc vexload_until {mask value also every limit count first scans} {
   vexload_alive
+  if {$first ne {}} {
+    set r [eval "concat $first"]
+    if {![vexload_clear $r]} { return "0 $r" }
+  }
   set end [expr {[clock milliseconds] + $limit}]
   set n 0
   while 1 {
@@ -66,10 +71,10 @@ proc vexload_until {mask value also every limit count scans} {
     }
   }
 }
-proc vexload_svf {tap options probe text} {
+proc vexload_svf {tap options first text} {
   vexload_alive
-  if {$probe ne {}} {
-    set r [eval "concat $probe"]
+  if {$first ne {}} {
+    set r [eval "concat $first"]
     if {![vexload_clear $r]} { return $r }
   }
   if {![info exists ::vexload_file]} { set ::vexload_file [file tempfile] }

@@ -112,22 +112,39 @@ uint32_t effective_address(uint32_t w)
     return (ra ? core.gpr[ra] : 0) + static_cast<uint32_t>(insn_d(w));
 }
 
-bool exec_store(uint32_t w, unsigned width)
+// The update forms write the effective address back to rA; rA = 0 makes
+// them invalid, and for a load so does rA = rD.
+bool update_form_valid(uint32_t w, bool load)
 {
+    return insn_ra(w) != 0 && !(load && insn_ra(w) == insn_rt(w));
+}
+
+bool exec_store(uint32_t w, unsigned width, bool update)
+{
+    if (update && !update_form_valid(w, false))
+        return false;
     const uint32_t address = effective_address(w);
     const uint32_t v = width == 4 ? core.gpr[insn_rt(w)] : core.gpr[insn_rt(w)] & 0xFFFF;
     if (!bus_store(address, v, width))
         return false;
     event_note(event_kind::store, address, v, static_cast<uint8_t>(width));
+    if (update)
+        core.gpr[insn_ra(w)] = address;
     return true;
 }
 
-bool exec_lhz(uint32_t w)
+// Zero-extended into rD.
+bool exec_load(uint32_t w, unsigned width, bool update)
 {
+    if (update && !update_form_valid(w, true))
+        return false;
+    const uint32_t address = effective_address(w);
     uint32_t v;
-    if (!bus_load(effective_address(w), 2, v))
+    if (!bus_load(address, width, v))
         return false;
     core.gpr[insn_rt(w)] = v;
+    if (update)
+        core.gpr[insn_ra(w)] = address;
     return true;
 }
 
@@ -175,11 +192,17 @@ bool core_execute(uint32_t word)
     case op_x_form:
         return exec_x_form(word);
     case op_stw:
-        return exec_store(word, 4);
+        return exec_store(word, 4, false);
+    case op_stwu:
+        return exec_store(word, 4, true);
     case op_sth:
-        return exec_store(word, 2);
+        return exec_store(word, 2, false);
     case op_lhz:
-        return exec_lhz(word);
+        return exec_load(word, 2, false);
+    case op_lhzu:
+        return exec_load(word, 2, true);
+    case op_lwzu:
+        return exec_load(word, 4, true);
     default:
         return false;
     }

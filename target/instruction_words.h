@@ -37,6 +37,34 @@ constexpr uint32_t mtspr_from_r0(uint32_t spr)
     return 0x7C0003A6u | split_register_field(spr);
 }
 
+// D-form loads and stores: primary opcode in bits 26-31, rD/rS in 21-25, rA in
+// 16-20, a signed 16-bit displacement in 0-15. The update forms leave the
+// effective address in rA, so that a stream of them walks through memory.
+constexpr uint32_t d_form(uint32_t primary, uint32_t rt, uint32_t ra, int16_t displacement)
+{
+    return primary << 26 | rt << 21 | ra << 16 | static_cast<uint16_t>(displacement);
+}
+
+constexpr uint32_t stwu_r2_d_r1(int16_t d) // store word r2 at (r1 + d), r1 takes the address
+{
+    return d_form(37, 2, 1, d);
+}
+
+constexpr uint32_t lhz_r2_d_r1(int16_t d) // load halfword at (r1 + d) into r2, zero-extended
+{
+    return d_form(40, 2, 1, d);
+}
+
+constexpr uint32_t lhzu_r2_d_r1(int16_t d) // the same, r1 takes the address
+{
+    return d_form(41, 2, 1, d);
+}
+
+constexpr uint32_t lwzu_r2_d_r1(int16_t d) // load word at (r1 + d) into r2, r1 takes the address
+{
+    return d_form(33, 2, 1, d);
+}
+
 constexpr uint32_t mtmsr_r0 = 0x7C000124u;
 constexpr uint32_t add_r2_r1_r0 = 0x7C410214u;
 constexpr uint32_t stw_r2_0_r1 = 0x90410000u; // store word r2 at (r1)
@@ -44,3 +72,5 @@ constexpr uint32_t sth_r2_0_r1 = 0xB0410000u; // store halfword r2 at (r1)
 constexpr uint32_t lhz_r1_0_r1 = 0xA0210000u; // load halfword at (r1) into r1, zero-extended
 
 static_assert(mtspr_from_r0(ddr_spr) == mtspr_to_ddr(0), "both encodings of mtspr 1011, r0 agree");
+static_assert(d_form(36, 2, 1, 0) == stw_r2_0_r1 && d_form(40, 1, 1, 0) == lhz_r1_0_r1,
+              "the D-form fields agree with the fixed words");

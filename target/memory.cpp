@@ -34,3 +34,42 @@ uint16_t mem_read16(uint32_t address)
     execute(lhz_r1_0_r1);
     return static_cast<uint16_t>(gpr_read(address_gpr));
 }
+
+void mem_stream_from(uint32_t address)
+{
+    const dbg_operation operation;
+    gpr_write(address_gpr, address);
+}
+
+void mem_store32_next(int16_t step, uint32_t value)
+{
+    const dbg_operation operation;
+    gpr_write(data_gpr, value);
+    execute(stwu_r2_d_r1(step));
+}
+
+namespace {
+
+uint32_t load_through_r2(uint32_t load)
+{
+    const dbg_operation operation;
+    execute(load);
+    return gpr_read(data_gpr);
+}
+
+} // namespace
+
+uint32_t mem_load32_next(int16_t step)
+{
+    return load_through_r2(lwzu_r2_d_r1(step));
+}
+
+uint16_t mem_load16_next(int16_t step)
+{
+    return static_cast<uint16_t>(load_through_r2(lhzu_r2_d_r1(step)));
+}
+
+uint16_t mem_load16_at(int16_t offset)
+{
+    return static_cast<uint16_t>(load_through_r2(lhz_r2_d_r1(offset)));
+}

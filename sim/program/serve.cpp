@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <chrono>
 
 #include "sim/box.h"
 #include "sim/cable.h"
@@ -24,6 +25,7 @@ namespace sim {
 namespace {
 
 constexpr int poll_ms = 100; // how quickly a stop request is noticed
+constexpr long spin_ns = 100000;
 
 uint8_t data = cable_reset_group; // what the client last put on the cable
 
@@ -115,6 +117,21 @@ bool send_all(int fd, const char* bytes, size_t size, int listener, serve_contro
     return true;
 }
 
+// The client's next bytes when they come within spin_ns: a client that
+// waits for the box's answers (OpenOCD's remote_bitbang, after every scan it
+// reads) sends its next bytes at once, and a wait in the kernel for them costs
+// more than the whole answer. -1 when none came.
+ssize_t spin_receive(int fd, char* in, size_t size)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::nanoseconds(spin_ns);
+    do {
+        const ssize_t got = recv(fd, in, size, MSG_DONTWAIT);
+        if (got >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+            return got == 0 ? 0 : got;
+    } while (std::chrono::steady_clock::now() < until);
+    return -1;
+}
+
 // One client's session: until 'Q', end of stream, an error or a stop. Each
 // time its input ran dry the client had to wait for the box's answers (a
 // round trip); the end of the session reports them.
@@ -125,8 +142,13 @@ void serve_client(int fd, int listener, serve_control& control)
     unsigned long long input_waits = 0;
     char in[4096];
     char out[sizeof in];
-    while (wait_for(fd, POLLIN, listener, control)) {
-        const ssize_t got = recv(fd, in, sizeof in, MSG_DONTWAIT);
+    for (;;) {
+        ssize_t got = spin_receive(fd, in, sizeof in);
+        if (got < 0) {
+            if (!wait_for(fd, POLLIN, listener, control))
+                break;
+            got = recv(fd, in, sizeof in, MSG_DONTWAIT);
+        }
         if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
             continue;
         if (got <= 0)

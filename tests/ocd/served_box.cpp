@@ -127,6 +127,19 @@ void served_box::kill_openocd()
     openocd_pid = -1;
 }
 
+void served_box::stop_openocd()
+{
+    if (openocd_pid <= 0)
+        return;
+    ::kill(openocd_pid, SIGTERM);
+    if (wait_for_exit(openocd_pid, 10000) < 0)
+        kill_openocd();
+    openocd_pid = -1;
+    // The box tells the session's summary once it has seen its client go.
+    for (int i = 0; i < 500 && box_pid > 0 && file_text(log).find("input waits:") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
 void served_box::stop_box_only()
 {
     if (box_pid > 0) {
@@ -138,12 +151,7 @@ void served_box::stop_box_only()
 
 void served_box::stop()
 {
-    if (openocd_pid > 0) {
-        ::kill(openocd_pid, SIGTERM);
-        if (wait_for_exit(openocd_pid, 10000) < 0)
-            kill_openocd();
-    }
-    openocd_pid = -1;
+    stop_openocd();
     if (box_pid > 0) {
         ::kill(box_pid, SIGTERM);
         if (wait_for_exit(box_pid, 10000) < 0) {

@@ -24,6 +24,8 @@ struct served_box {
     // Stops OpenOCD, then the box, which saves its flash file.
     void stop();
     void kill_openocd();
+    // OpenOCD ends its session with the box, whose summary of it is then in log.
+    void stop_openocd();
     // The box goes away under a running OpenOCD, as a cable pulled from its adapter.
     void stop_box_only();
     ~served_box() { stop(); }
