@@ -232,6 +232,24 @@ TEST_F(BackCore, OtherInstructionsFail)
     }
 }
 
+// The update forms leave the effective address in rA (stwu, lwzu, lhzu of
+// the PowerPC ISA); rA = 0, and rA = rD for a load, make invalid forms.
+TEST_F(BackCore, UpdateFormsWalkThroughRa)
+{
+    sim::core_set_gpr(1, 0x1000);
+    sim::core_set_gpr(2, 0x11223344);
+    ASSERT_TRUE(sim::core_execute(d_form(37, 2, 1, 8))); // stwu r2, 8(r1)
+    EXPECT_EQ(sim::core_gpr(1), 0x1008u);
+    ASSERT_TRUE(sim::core_execute(d_form(33, 3, 1, 0))); // lwzu r3, 0(r1)
+    EXPECT_EQ(sim::core_gpr(3), 0x11223344u);
+    ASSERT_TRUE(sim::core_execute(d_form(41, 4, 1, 2))); // lhzu r4, 2(r1): big-endian, the low half
+    EXPECT_EQ(sim::core_gpr(4), 0x3344u);
+    EXPECT_EQ(sim::core_gpr(1), 0x100Au);
+    for (uint32_t invalid : {d_form(37, 2, 0, 8), d_form(33, 1, 1, 0), d_form(41, 3, 3, 0), d_form(33, 2, 0, 4)})
+        EXPECT_FALSE(sim::core_execute(invalid)) << std::hex << invalid;
+    EXPECT_EQ(sim::core_gpr(1), 0x100Au);
+}
+
 TEST_F(BackCore, EventLogRecordsWritesInOrderWhenOn)
 {
     sim::core_set_gpr(0, 0x10800000);
