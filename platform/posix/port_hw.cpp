@@ -85,14 +85,16 @@ bool try_direct_access(uint16_t port, uint8_t value_out, uint8_t* value_in)
     const unsigned address = static_cast<unsigned>(port);
     if (why == nullptr)
         std::printf("Parallel port 0x%X is not accessible: run vexload as root, or join the group "
-                    "that owns /dev/parport0.\n",
+                    "that owns /dev/parport0; a PC without a parallel port uses vexload-ocd.\n",
                     address);
     else if (library_answered)
         std::printf("Parallel port 0x%X failed in mid-run: %s. The flash may be half written: check the "
                     "port and run vexload again.\n",
                     address, why);
     else
-        std::printf("Parallel port 0x%X is not accessible: %s (see PORT ACCESS in man vexload).\n", address, why);
+        std::printf("Parallel port 0x%X is not accessible: %s (see PORT ACCESS in man vexload; a PC without a "
+                    "parallel port uses vexload-ocd).\n",
+                    address, why);
     platform_exit(-1);
 }
 

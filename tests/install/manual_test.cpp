@@ -124,8 +124,8 @@ std::vector<std::string> pieces(const std::string& format)
         piece.clear();
     };
     for (size_t at = 0; at < format.size(); ++at) {
-        // A conversion: "%", flags, width and precision, and its letter ("%%" too).
-        const size_t end = format[at] == '%' ? format.find_first_not_of("-+ #0123456789.", at + 1) : none;
+        // A conversion: "%", flags, width, precision and length, and its letter ("%%" too).
+        const size_t end = format[at] == '%' ? format.find_first_not_of("-+ #0123456789.hlLzjt", at + 1) : none;
         const bool conversion = end != none && (is_letter(format[end]) || format[end] == '%');
         if (conversion || format[at] == '\n' || format[at] == '\r')
             keep();

@@ -20,9 +20,9 @@ namespace fs = std::filesystem;
 const std::string failed_message =
     "\nCommunication with box FAILED. Retry after enlarge time out value with -t option\n";
 const std::string refused_378 =
-    "Parallel port 0x378 is not accessible: run vexload as root, or join the group that owns /dev/parport0.\n";
+    "Parallel port 0x378 is not accessible: run vexload as root, or join the group that owns /dev/parport0; a PC without a parallel port uses vexload-ocd.\n";
 const std::string refused_379 =
-    "Parallel port 0x379 is not accessible: run vexload as root, or join the group that owns /dev/parport0.\n";
+    "Parallel port 0x379 is not accessible: run vexload as root, or join the group that owns /dev/parport0; a PC without a parallel port uses vexload-ocd.\n";
 const std::string not_found = "WinIo.dll not found.\n";
 const std::string at_exit_released = "exit handlers run\ndlclose calls 1, library mapped 0\n";
 const std::string at_exit_never_loaded = "exit handlers run\ndlclose calls 0, library mapped 0\n";

@@ -173,7 +173,7 @@ struct failure_case {
 };
 
 const std::string refused = "Parallel port 0x378 is not accessible: ioperm: Operation not permitted; ";
-const std::string see_manual = " (see PORT ACCESS in man vexload).\n";
+const std::string see_manual = " (see PORT ACCESS in man vexload; a PC without a parallel port uses vexload-ocd).\n";
 
 const failure_case failure_cases[] = {
     {"tdo stuck low", {"FAULTS=tdo-stuck-0"}, {"--fault", "tdo-stuck-0"}, "", 0},
