@@ -20,6 +20,7 @@ bool is_box_option(const std::string& name)
 }
 
 constexpr uint32_t erase_poll_most_ms = 1000; // vexload's own cadence
+constexpr const char* tap_name_characters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._-";
 
 bool parse_poll(const std::string& text, engine_options& o)
 {
@@ -100,9 +101,10 @@ bool parse_engine_options(int argc, char* const argv[], engine_options& options,
                     ", not '" + value + "'";
             return false;
         }
+        // A TAP's name goes into OpenOCD's Tcl: OpenOCD's names are words.
         if (name == "--tap") {
-            if (value.empty()) {
-                error = "--tap wants the name of a TAP as OpenOCD lists it (jtag names), not ''";
+            if (value.empty() || value.find_first_not_of(tap_name_characters) != std::string::npos) {
+                error = "--tap wants the name of a TAP as OpenOCD lists it (jtag names), not '" + value + "'";
                 return false;
             }
             options.tap = value;
