@@ -36,10 +36,10 @@ constexpr int32_t batch_words = 4096;
 // failed check may be followed by some 30 words' scans run blind; the words
 // this far past it are taken up one by one before batches go on.
 constexpr int32_t blind_words = 64;
-// Clocks in Run-Test/Idle between a word's program and its poll, raised eight
+// Clocks in Run-Test/Idle between a word's program and its poll, raised four
 // times over whenever a word was still busy at its first poll: a fast adapter polls
 // before the chip can be done. They spare a fallback; they confirm nothing.
-constexpr uint32_t settle_clocks_first = 128;
+constexpr uint32_t settle_clocks_first = 64;
 constexpr uint32_t settle_clocks_most = 16384;
 constexpr uint32_t word_mask = 0xFFFF;
 constexpr uint64_t status_bit = uint64_t{1} << 32;
@@ -205,7 +205,7 @@ int32_t download_batch(int32_t first, int32_t end, progress& p)
     else
         poll_on(failed, 1, std::nullopt);
     // Programmed after all, only later than its first poll.
-    settle_clocks = std::min(settle_clocks_most, std::max(settle_clocks_first, 8 * settle_clocks));
+    settle_clocks = std::min(settle_clocks_most, std::max(settle_clocks_first, 4 * settle_clocks));
     return take_up_words(failed + 1, end, p, blind_words);
 }
 
