@@ -261,30 +261,33 @@ int32_t batch_end(int32_t first, int32_t count)
     return std::min(count, (first / batch_words + 1) * batch_words);
 }
 
+// Batch after batch over the planned image under title; -1 once a batch
+// gives -1.
+int batches(const char* title, int32_t (*batch)(int32_t first, int32_t end, progress& p))
+{
+    progress p{title, planned_image->words};
+    for (int32_t i = 0; i < planned_image->words;) {
+        p.up_to(i);
+        i = batch(i, batch_end(i, planned_image->words), p);
+        if (i < 0)
+            return -1;
+    }
+    return 0;
+}
+
 } // namespace
 
 void download_words()
 {
     ocd_step = run_step::downloading;
-    progress p{"Downloading.", planned_image->words};
-    for (int32_t i = 0; i < planned_image->words;) {
-        p.up_to(i);
-        i = download_batch(i, batch_end(i, planned_image->words), p);
-    }
+    batches("Downloading.", download_batch);
     ocd_step = run_step::downloaded;
 }
 
 int verify_words()
 {
     ocd_step = run_step::checking;
-    progress p{"Checking.", planned_image->words};
-    for (int32_t i = 0; i < planned_image->words;) {
-        p.up_to(i);
-        i = verify_batch(i, batch_end(i, planned_image->words), p);
-        if (i < 0)
-            return -1;
-    }
-    return 0;
+    return batches("Checking.", verify_batch);
 }
 
 // The read of the sector's first word, repeated inside OpenOCD until it reads

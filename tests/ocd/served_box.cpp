@@ -118,23 +118,40 @@ bool served_box::start(const std::string& sim, const std::vector<std::string>& b
     return false;
 }
 
+namespace {
+
+void kill_now(int& pid)
+{
+    if (pid > 0) {
+        ::kill(pid, SIGKILL);
+        wait_for_exit(pid, 10000);
+    }
+    pid = -1;
+}
+
+// SIGTERM, then SIGKILL for a process that does not end within 10 s.
+void end_process(int& pid)
+{
+    if (pid > 0) {
+        ::kill(pid, SIGTERM);
+        if (wait_for_exit(pid, 10000) >= 0)
+            pid = -1;
+    }
+    kill_now(pid);
+}
+
+} // namespace
+
 void served_box::kill_openocd()
 {
-    if (openocd_pid > 0) {
-        ::kill(openocd_pid, SIGKILL);
-        wait_for_exit(openocd_pid, 10000);
-    }
-    openocd_pid = -1;
+    kill_now(openocd_pid);
 }
 
 void served_box::stop_openocd()
 {
     if (openocd_pid <= 0)
         return;
-    ::kill(openocd_pid, SIGTERM);
-    if (wait_for_exit(openocd_pid, 10000) < 0)
-        kill_openocd();
-    openocd_pid = -1;
+    end_process(openocd_pid);
     // The box tells the session's summary once it has seen its client go.
     for (int i = 0; i < 500 && box_pid > 0 && file_text(log).find("input waits:") == std::string::npos; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -142,24 +159,13 @@ void served_box::stop_openocd()
 
 void served_box::stop_box_only()
 {
-    if (box_pid > 0) {
-        ::kill(box_pid, SIGKILL);
-        wait_for_exit(box_pid, 10000);
-    }
-    box_pid = -1;
+    kill_now(box_pid);
 }
 
 void served_box::stop()
 {
     stop_openocd();
-    if (box_pid > 0) {
-        ::kill(box_pid, SIGTERM);
-        if (wait_for_exit(box_pid, 10000) < 0) {
-            ::kill(box_pid, SIGKILL);
-            wait_for_exit(box_pid, 10000);
-        }
-    }
-    box_pid = -1;
+    end_process(box_pid);
     for (const std::string* f : {&log, &config, &openocd_log})
         if (!f->empty())
             std::remove(f->c_str());
