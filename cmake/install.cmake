@@ -106,6 +106,9 @@ endforeach()")
 
   install(FILES ${PROJECT_SOURCE_DIR}/README.md ${vexload_image_manifest} ${PROJECT_BINARY_DIR}/copyright
     DESTINATION ${vexload_doc_dir})
+  # The guides the README leads to, where its links find them.
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${vexload_doc_dir}/docs
+    FILES_MATCHING PATTERN "*.md" PATTERN "*.svg")
   install(FILES ${vexload_changelog} DESTINATION ${vexload_doc_dir} RENAME changelog.gz)
 
   # The port modules at boot (systemd-modules-load), for access through ppdev.

@@ -370,11 +370,14 @@ TEST_F(Manual, VexloadSimPageHasEveryBoxOptionFaultAndMessage)
 }
 
 // A modprobe of several modules needs -a: without it the second name becomes
-// a parameter of the first. Every such command the README and the pages give
-// loads both port modules this way.
+// a parameter of the first. Every such command the README, the guides and the
+// pages give loads both port modules this way.
 TEST_F(Manual, ModprobeCommandsLoadEachModuleTheyName)
 {
-    const std::vector<std::string> texts = {file_text((source_dir / "README.md").string()), rendered("vexload.1")};
+    std::vector<std::string> texts = {file_text((source_dir / "README.md").string()), rendered("vexload.1")};
+    for (const fs::directory_entry& guide : fs::directory_iterator(source_dir / "docs"))
+        if (guide.path().extension() == ".md")
+            texts.push_back(file_text(guide.path().string()));
     int count = 0;
     for (const std::string& text : texts) {
         for (const std::string& words : module_loads(text)) {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The step times of vexload-sim's summary, which the README's table of real
+// The step times of vexload-sim's summary, which the figures' table of real
 // port times is made from: the box tells the steps apart by what it sees on
 // its bus, so they must add up to the run and stop where the run stopped.
 #include <gtest/gtest.h>
