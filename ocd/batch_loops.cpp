@@ -32,22 +32,25 @@ namespace {
 // Four progress blocks a batch: a file of some hundred kilobytes, and one
 // line of OpenOCD's log ("svf processing file") for every 4096 words.
 constexpr int32_t batch_words = 4096;
+
 // OpenOCD's player runs up to 512 queued scans before it checks them, so a
 // failed check may be followed by some 30 words' scans run blind; the words
 // this far past it are taken up one by one before batches go on.
 constexpr int32_t blind_words = 64;
-// Clocks in Run-Test/Idle between a word's program and its poll, raised four
-// times over whenever a word was still busy at its first poll: a fast adapter polls
-// before the chip can be done. They spare a fallback; they confirm nothing.
-constexpr uint32_t settle_clocks_first = 64;
-constexpr uint32_t settle_clocks_most = 16384;
-constexpr uint32_t word_mask = 0xFFFF;
-constexpr uint64_t status_bit = uint64_t{1} << 32;
-constexpr int erase_request_ms = 2000;
-constexpr int poll_request_ms = 10000;
 
+// Clocks in Run-Test/Idle between a word's program and its poll, from the
+// first word still busy at its first poll on: a fast adapter polls before the
+// chip can be done. They spare a fallback; they confirm nothing.
+struct settle_rule {
+    uint32_t first;
+    uint32_t factor; // raised by it after every such word
+    uint32_t most;
+};
+constexpr settle_rule settle{64, 4, 16384};
 uint32_t settle_clocks = 0;
+
 bool last_found_erased = false;
+constexpr uint32_t word_mask = 0xFFFF;
 
 uint16_t word_at(int32_t i)
 {
@@ -81,6 +84,7 @@ struct batch {
 // The check that failed was a status bit (the link), not a word's value.
 bool status_failed(const batch& b, const batch_failure& f)
 {
+    constexpr uint64_t status_bit = uint64_t{1} << 32;
     if (f.result_known)
         return (f.result & status_bit) != 0;
     return b.scans[static_cast<size_t>(f.scan)].expect_mask == 0;
@@ -99,6 +103,7 @@ std::vector<ocd_scan> read_scans(uint32_t address)
 // decides, which the tool's rule then judges.
 void poll_on(int32_t i, int32_t polls, std::optional<uint16_t> taken)
 {
+    constexpr int poll_request_ms = 10000;
     const uint16_t word = word_at(i);
     const uint32_t address = planned_word_address(i);
     if (taken) {
@@ -205,7 +210,7 @@ int32_t download_batch(int32_t first, int32_t end, progress& p)
     else
         poll_on(failed, 1, std::nullopt);
     // Programmed after all, only later than its first poll.
-    settle_clocks = std::min(settle_clocks_most, std::max(settle_clocks_first, 4 * settle_clocks));
+    settle_clocks = std::min(settle.most, std::max(settle.first, settle.factor * settle_clocks));
     return take_up_words(failed + 1, end, p, blind_words);
 }
 
@@ -294,6 +299,7 @@ int verify_words()
 // erased; a request waits at most erase_request_ms, the sector the erase's bound.
 void erase_wait(int32_t sector, uint32_t address)
 {
+    constexpr int erase_request_ms = 2000;
     ocd_step = run_step::erasing;
     const std::vector<ocd_scan> read = read_scans(address);
     using steady = std::chrono::steady_clock;

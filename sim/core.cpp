@@ -112,6 +112,19 @@ uint32_t effective_address(uint32_t w)
     return (ra ? core.gpr[ra] : 0) + static_cast<uint32_t>(insn_d(w));
 }
 
+// The D-form loads and stores the core knows, by primary opcode.
+struct d_form_access {
+    uint32_t primary;
+    unsigned width;
+    bool load;
+    bool update; // the effective address goes back to rA
+};
+
+constexpr d_form_access d_form_accesses[] = {
+    {op_stw, 4, false, false}, {op_stwu, 4, false, true}, {op_sth, 2, false, false},
+    {op_lhz, 2, true, false},  {op_lhzu, 2, true, true},  {op_lwzu, 4, true, true},
+};
+
 // The update forms write the effective address back to rA; rA = 0 makes
 // them invalid, and for a load so does rA = rD.
 bool update_form_valid(uint32_t w, bool load)
@@ -188,24 +201,13 @@ bool core_execute(uint32_t word)
     // no-execute: the word never takes effect, and nothing reports it.
     if (faults.no_execute)
         return true;
-    switch (insn_primary(word)) {
-    case op_x_form:
+    const uint32_t primary = insn_primary(word);
+    if (primary == op_x_form)
         return exec_x_form(word);
-    case op_stw:
-        return exec_store(word, 4, false);
-    case op_stwu:
-        return exec_store(word, 4, true);
-    case op_sth:
-        return exec_store(word, 2, false);
-    case op_lhz:
-        return exec_load(word, 2, false);
-    case op_lhzu:
-        return exec_load(word, 2, true);
-    case op_lwzu:
-        return exec_load(word, 4, true);
-    default:
-        return false;
-    }
+    for (const d_form_access& a : d_form_accesses)
+        if (a.primary == primary)
+            return a.load ? exec_load(word, a.width, a.update) : exec_store(word, a.width, a.update);
+    return false;
 }
 
 uint32_t core_gpr(unsigned n)
