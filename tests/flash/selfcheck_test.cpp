@@ -46,8 +46,9 @@ TEST(SelfCheck, ChipCodesAreUnique)
 }
 
 // Every model_code offered (one with a board message) has a family and an
-// image; every family is some offered model's; no two models share a name.
-TEST(SelfCheck, EveryOfferedModelHasAFamilyAnImageAndABoardMessage)
+// image, a model offered in neither format has at least an image, every
+// family is some offered model's, and no two models share a name.
+TEST(SelfCheck, ModelsHaveFamiliesAndImagesAndFamiliesHaveModels)
 {
     std::set<std::string> names;
     std::set<int32_t> families;
