@@ -1,10 +1,15 @@
 # SPDX-License-Identifier: MIT
-# Turns the model table (images/model_table.txt) into what the build compiles:
-#   vexload_model_table(TABLE OUTPUT_DIR IMAGES_VAR)
-# writes OUTPUT_DIR/model_table.h (the models, in index order),
+# Turns the model table (images/model_table.txt) and the register table of
+# the families its models name (board/register_table.txt) into what the build
+# compiles:
+#   vexload_model_table(TABLE REGISTER_TABLE OUTPUT_DIR IMAGES_VAR)
+# writes OUTPUT_DIR/model_table.h (the models, in index order, and the
+# families, in the order of the register table's columns),
+# OUTPUT_DIR/register_table.h (the register scripts),
 # OUTPUT_DIR/images/image_data.S and image_data.h (the image block) and
 # OUTPUT_DIR/images/catalogue_rows.h (one catalogue row per image), and sets
 # IMAGES_VAR to the images as NAME=WORDS, in the order of the block.
+include(${CMAKE_CURRENT_LIST_DIR}/register_table.cmake)
 set(vexload_model_templates ${CMAKE_CURRENT_LIST_DIR}/../images)
 
 # A C string literal of text and a newline.
@@ -14,8 +19,9 @@ function(vexload_c_string text out_var)
   set(${out_var} "\"${text}\\n\"" PARENT_SCOPE)
 endfunction()
 
-function(vexload_model_table table output_dir images_var)
+function(vexload_model_table table register_table output_dir images_var)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${table})
+  vexload_register_table(${register_table} ${output_dir} families)
   file(STRINGS ${table} lines)
   set(codes "")
   set(scripts "")
@@ -50,9 +56,10 @@ function(vexload_model_table table output_dir images_var)
     list(APPEND codes ${code})
     set(name_${code} ${name})
     set(script_${code} ${script})
-    if(NOT script STREQUAL "-" AND NOT script IN_LIST scripts)
-      list(APPEND scripts ${script})
+    if(NOT script STREQUAL "-" AND NOT script IN_LIST families)
+      message(FATAL_ERROR "${table}: ${name}: the family ${script} has no column in ${register_table}")
     endif()
+    list(APPEND scripts ${script})
 
     set(offered FALSE)
     foreach(video pal ntsc)
@@ -92,11 +99,15 @@ function(vexload_model_table table output_dir images_var)
     endif()
   endforeach()
 
-  list(LENGTH codes model_count)
   set(script_enumerators "")
-  foreach(script IN LISTS scripts)
-    string(APPEND script_enumerators "script_${script}, ")
+  foreach(family IN LISTS families)
+    if(NOT family IN_LIST scripts)
+      message(FATAL_ERROR "${register_table}: the column ${family} is the family of no model in ${table}")
+    endif()
+    string(APPEND script_enumerators "script_${family}, ")
   endforeach()
+
+  list(LENGTH codes model_count)
   set(model_rows "")
   math(EXPR last "${model_count} - 1")
   foreach(code RANGE ${last})

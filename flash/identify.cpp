@@ -4,44 +4,16 @@
 #include <cstdio>
 
 #include "board/board_init.h"
-#include "common/sector_regions.h"
+#include "flash/chip_table.h"
 #include "flash/commands.h"
 #include "flash/flash_bus.h"
 
 uint32_t download_address = 0;
 int32_t sector_count = -1;
 uint32_t sector_table[flash_sector_max];
+int32_t erase_wait_limit_s = 0;
 
 namespace {
-
-constexpr int32_t any_code = -1; // read, not compared
-
-// 127 sectors of 64 KB and 8 of 8 KB, the small ones at the bottom or the top.
-constexpr sector_region bottom_boot[] = {{8, 0x2000}, {127, 0x10000}};
-constexpr sector_region top_boot[] = {{127, 0x10000}, {8, 0x2000}};
-static_assert(layout_sector_count(bottom_boot) == flash_sector_max && layout_sector_count(top_boot) == flash_sector_max);
-
-struct chip_row {
-    uint16_t manufacturer;
-    const char* vendor;
-    uint16_t device;
-    int32_t word_0e = any_code;
-    int32_t word_0f = any_code;
-    const char* name;
-    sector_layout sectors;
-};
-
-// Rows of one manufacturer are tried in order; the first whose compared
-// words all match names the chip.
-constexpr chip_row chip_table[] = {
-    {.manufacturer = 0x0001, .vendor = "SPANSION", .device = 0x227E, .word_0e = 0x2210, .word_0f = 0x2200,
-     .name = "S29GL064M R4", .sectors = bottom_boot},
-    {.manufacturer = 0x0020, .vendor = "STMicroelectronics", .device = 0x22DE, .name = "M29W640DT", .sectors = top_boot},
-    {.manufacturer = 0x007F, .vendor = "EON", .device = 0x22CB, .name = "EN29LV640B", .sectors = bottom_boot},
-    {.manufacturer = 0x00C2, .vendor = "MX IC", .device = 0x227E, .word_0e = 0x2210, .word_0f = 0x2201,
-     .name = "MX29LV640MT", .sectors = top_boot},
-    {.manufacturer = 0x00C2, .vendor = "MX IC", .device = 0x22C9, .name = "MX29LV640BT/DT", .sectors = top_boot},
-};
 
 const char* const unknown_text = "Unknown";
 
@@ -52,7 +24,7 @@ bool code_matches(int32_t expected, uint16_t read)
 
 void fill_sector_table(sector_layout sectors)
 {
-    for (int32_t k = 0; k < flash_sector_max; ++k)
+    for (int32_t k = 0; k < sector_count; ++k)
         sector_table[k] = flash_base + sector_at_index(sectors, static_cast<uint32_t>(k)).offset;
 }
 
@@ -87,8 +59,9 @@ int flash_identify()
     }
 
     if (chip != nullptr) {
-        sector_count = flash_sector_max;
-        fill_sector_table(chip->sectors);
+        sector_count = static_cast<int32_t>(layout_sector_count(chip_sectors(*chip)));
+        fill_sector_table(chip_sectors(*chip));
+        erase_wait_limit_s = chip->erase_wait_s;
         download_address = flash_base + image_offset;
     }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Flash chip identification: codes, sector layout, download address.
+// Flash chip identification: codes, then the chosen chip's sectors and erase
+// bound, and the download address.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@ constexpr int flash_sector_max = 135;
 extern uint32_t download_address;
 extern int32_t sector_count;
 extern uint32_t sector_table[flash_sector_max];
+extern int32_t erase_wait_limit_s; // seconds the erase waits for one sector
 
 // 0 when the chip is in the table; -1 (after its message) when it is not.
 int flash_identify();

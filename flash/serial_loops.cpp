@@ -4,6 +4,7 @@
 #include "flash/download.h"
 #include "flash/erase.h"
 #include "flash/flash_bus.h"
+#include "flash/identify.h"
 #include "flash/image_plan.h"
 #include "flash/progress.h"
 #include "flash/verify.h"

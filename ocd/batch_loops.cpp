@@ -16,6 +16,7 @@
 #include "flash/download.h"
 #include "flash/erase.h"
 #include "flash/flash_bus.h"
+#include "flash/identify.h"
 #include "flash/image_plan.h"
 #include "flash/progress.h"
 #include "flash/verify.h"
@@ -296,7 +297,7 @@ int verify_words()
 }
 
 // The read of the sector's first word, repeated inside OpenOCD until it reads
-// erased; a request waits at most erase_request_ms, the sector the erase's bound.
+// erased; a request waits at most erase_request_ms, the sector the identified chip's erase bound.
 void erase_wait(int32_t sector, uint32_t address)
 {
     constexpr int erase_request_ms = 2000;

@@ -24,6 +24,7 @@ protected:
         image_offset = board_image_offset;
         download_address = 0;
         sector_count = -1;
+        erase_wait_limit_s = 0;
         std::memset(sector_table, 0, sizeof sector_table);
     }
 };
