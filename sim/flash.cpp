@@ -3,24 +3,17 @@
 // the MX29LV640M, S29GL064M, M29W640D and EN29LV640 describe it.
 //
 // Model decisions:
-// - Command cycles decode A10..A0 of the word address and the low data byte
-//   (DQ15..DQ8 are don't-care in command cycles).
-// - A write that breaks a command sequence returns the chip to read mode.
-// - Unlock bypass: A0 + data programs at any address, 90 + 00 leaves bypass,
-//   80 + 10 / 80 + 30 erase the chip / a sector and return to bypass, F0 is a
-//   reset and leaves bypass too; other writes are ignored and the chip stays
-//   in bypass. An 80 or 90 followed by anything else falls back to bypass.
+// - Command decoding is the transition table of sim/flash_commands.cpp.
+// - Unlock bypass: after a program or an erase the chip returns to bypass.
 // - Sector erase: further 30 cycles within flash_erase_window_ns add sectors;
 //   any other write in that window cancels the erase.
 // - During an embedded operation every read returns status: DQ7 (complement of
 //   the data's bit 7 while programming, 0 while erasing), DQ6 toggling on every
 //   read, DQ5 once the operation has passed its time limit, DQ3 once the erase
 //   has started, DQ2 toggling on reads inside an erasing sector; other bits 0.
-//   Writes are ignored then, except F0 after DQ5 has come up.
 // - Programming only clears bits; a word that asks for a 0 to become 1 never
 //   verifies (DQ5 after the limit), as the datasheets say.
-// - Erase suspend, CFI query, secured silicon and sector protection are not
-//   modelled (protection status reads 0).
+// - Protection status reads 0.
 //
 // Faults (programs counted from 0 in the order the chip takes them):
 // - no-chip: reads give 0xFFFF, writes are lost.
@@ -45,57 +38,24 @@
 #include "sim/events.h"
 #include "sim/faults.h"
 #include "sim/flash_chips.h"
+#include "sim/flash_commands.h"
 
 namespace sim {
 
 namespace {
 
-enum class mode : uint8_t {
-    read,
-    autoselect,
-    unlock1,
-    unlock2,
-    program_setup,
-    erase_setup,
-    erase_unlock1,
-    erase_unlock2,
-    bypass,
-    bypass_program_setup,
-    bypass_reset_setup,
-    bypass_erase_setup,
-    erase_window, // sector erase accepted, more sectors may follow
-    erasing,
-    programming,
-};
-
-constexpr uint32_t unlock_address_1 = 0x555;
-constexpr uint32_t unlock_address_2 = 0x2AA;
-
-// Command bytes of the AMD command set (low data byte of a command cycle).
-constexpr uint8_t cmd_unlock_1 = 0xAA;        // first unlock cycle, at 0x555
-constexpr uint8_t cmd_unlock_2 = 0x55;        // second unlock cycle, at 0x2AA
-constexpr uint8_t cmd_autoselect = 0x90;      // also the first cycle of leaving unlock bypass
-constexpr uint8_t cmd_program = 0xA0;
-constexpr uint8_t cmd_erase_setup = 0x80;
-constexpr uint8_t cmd_unlock_bypass = 0x20;
-constexpr uint8_t cmd_chip_erase = 0x10;
-constexpr uint8_t cmd_sector_erase = 0x30;
-constexpr uint8_t cmd_reset = 0xF0;
-constexpr uint8_t cmd_bypass_reset_2 = 0x00;  // second cycle of leaving unlock bypass
-constexpr uint32_t command_address_mask = 0x7FF; // A10..A0
 constexpr int slow_program_polls = 101;
 constexpr uint16_t weak_bit = 0x0001;
 
 struct chip_state {
     flash_chip chip{};
-    mode m = mode::read;
+    flash_state state = flash_state::read;
     bool in_bypass = false;
 
     // The embedded operation under way.
     uint64_t done_at = 0;
     uint64_t limit_at = 0;
     bool never_done = false;
-    bool timed_out = false;
     uint16_t program_data = 0;
     uint32_t program_word = 0;
     uint64_t program_index = 0;
@@ -137,7 +97,7 @@ void ensure_chip()
 
 void enter_read()
 {
-    chip.m = mode::read;
+    chip.state = flash_state::read;
     chip.in_bypass = false;
     flash_activity_note(flash_activity::read_mode);
     if (chip.weak_ready) {
@@ -149,14 +109,14 @@ void enter_read()
 void go_home()
 {
     if (chip.in_bypass)
-        chip.m = mode::bypass;
+        chip.state = flash_state::bypass;
     else
         enter_read();
 }
 
 void complete()
 {
-    if (chip.m == mode::programming) {
+    if (chip.state == flash_state::programming) {
         if (fault_hits(faults.verify_mismatch, chip.program_index)) {
             chip.weak_word = chip.program_word;
             chip.weak_ready = true;
@@ -178,12 +138,10 @@ void start_program(uint32_t w, uint16_t data)
     const uint64_t now = now_ns();
     flash_activity_note(flash_activity::program_started);
     const bool fail = fault_hits(faults.program_fail, index);
-    chip.m = mode::programming;
     chip.program_word = w;
     chip.program_data = data;
     chip.program_index = index;
     chip.never_done = fail || (data & ~cell) != 0; // a 0 cannot become 1 by programming
-    chip.timed_out = false;
     chip.slow_polls_left = fault_hits(faults.slow_program, index) ? slow_program_polls : -1;
     chip.dq6 = false;
     chip.done_at = now + program_ns;
@@ -193,8 +151,7 @@ void start_program(uint32_t w, uint16_t data)
 
 void start_erase(uint64_t t0)
 {
-    chip.m = mode::erasing;
-    chip.timed_out = false;
+    chip.state = flash_state::erasing;
     chip.slow_polls_left = -1;
     chip.dq6 = false;
     chip.dq2 = false;
@@ -214,10 +171,8 @@ void open_erase_window(uint32_t w)
     chip.erase_sector[flash_sector_of(chip.chip.sectors, w)] = true;
     chip.erase_count = 1;
     chip.window_end = now_ns() + flash_erase_window_ns;
-    chip.m = mode::erase_window;
     chip.dq6 = false;
     chip.dq2 = false;
-    chip.timed_out = false;
 }
 
 void add_erase_sector(uint32_t w)
@@ -241,10 +196,11 @@ void start_chip_erase()
 // Brings a running operation up to the present on the simulated clock.
 void update()
 {
-    if (chip.m < mode::erase_window)
+    if (chip.state != flash_state::erase_window && chip.state != flash_state::erasing
+        && chip.state != flash_state::programming)
         return;
     const uint64_t now = now_ns();
-    if (chip.m == mode::erase_window) {
+    if (chip.state == flash_state::erase_window) {
         if (now < chip.window_end)
             return;
         start_erase(chip.window_end);
@@ -255,23 +211,25 @@ void update()
         if (now >= chip.done_at)
             complete();
     } else if (now >= chip.limit_at) {
-        chip.timed_out = true;
+        chip.state = chip.state == flash_state::programming ? flash_state::program_timed_out
+                                                             : flash_state::erase_timed_out;
     }
 }
 
 uint16_t status(uint32_t w)
 {
+    const bool programming = chip.state == flash_state::programming || chip.state == flash_state::program_timed_out;
     uint16_t s = 0;
-    if (chip.m == mode::programming)
+    if (programming)
         s |= static_cast<uint16_t>(~chip.program_data & 0x80);
     chip.dq6 = !chip.dq6;
     if (chip.dq6)
         s |= 0x40;
-    if (chip.timed_out)
+    if (chip.state == flash_state::program_timed_out || chip.state == flash_state::erase_timed_out)
         s |= 0x20;
-    if (chip.m == mode::erasing)
+    if (chip.state == flash_state::erasing || chip.state == flash_state::erase_timed_out)
         s |= 0x08;
-    if (chip.m != mode::programming && chip.erase_sector[flash_sector_of(chip.chip.sectors, w)]) {
+    if (!programming && chip.erase_sector[flash_sector_of(chip.chip.sectors, w)]) {
         chip.dq2 = !chip.dq2;
         if (chip.dq2)
             s |= 0x04;
@@ -369,8 +327,8 @@ uint16_t flash_bus_read(uint32_t address)
     ensure_chip();
     const uint32_t w = ((address - flash_window_base) >> 1) & (flash_chip_words - 1);
     update();
-    switch (chip.m) {
-    case mode::programming:
+    switch (chip.state) {
+    case flash_state::programming:
         // A slow word counts the polls of its own address: data polling reads
         // where the word is programmed.
         if (chip.slow_polls_left == 0 && w == chip.program_word) {
@@ -380,43 +338,17 @@ uint16_t flash_bus_read(uint32_t address)
         if (chip.slow_polls_left > 0 && w == chip.program_word)
             --chip.slow_polls_left;
         return status(w);
-    case mode::erase_window:
-    case mode::erasing:
+    case flash_state::erase_window:
+    case flash_state::erasing:
+    case flash_state::erase_timed_out:
+    case flash_state::program_timed_out:
         return status(w);
-    case mode::autoselect:
+    case flash_state::autoselect:
         return autoselect_read(w);
     default:
         return words()[w];
     }
 }
-
-namespace {
-
-// One unlock cycle of a command sequence: on to next, or back to read mode.
-void unlock_cycle(uint8_t cmd, uint32_t a, uint8_t expected, uint32_t address, mode next)
-{
-    if (cmd == expected && a == address)
-        chip.m = next;
-    else
-        enter_read();
-}
-
-// The last cycle of an erase command: 10 erases the chip (at 0x555 outside
-// bypass), 30 the sector it addresses; false for any other cycle.
-bool erase_cycle(uint8_t cmd, uint32_t w, bool chip_erase_address)
-{
-    if (cmd == cmd_chip_erase && chip_erase_address) {
-        start_chip_erase();
-        return true;
-    }
-    if (cmd == cmd_sector_erase) {
-        open_erase_window(w);
-        return true;
-    }
-    return false;
-}
-
-} // namespace
 
 void flash_bus_write(uint32_t address, uint16_t value)
 {
@@ -424,86 +356,33 @@ void flash_bus_write(uint32_t address, uint16_t value)
         return;
     ensure_chip();
     const uint32_t w = ((address - flash_window_base) >> 1) & (flash_chip_words - 1);
-    const uint8_t cmd = static_cast<uint8_t>(value);
-    const uint32_t a = w & command_address_mask;
     update();
-    switch (chip.m) {
-    case mode::programming:
-    case mode::erasing:
-        if (chip.timed_out && cmd == cmd_reset)
-            enter_read();
-        return;
-    case mode::erase_window:
-        if (cmd == cmd_sector_erase)
-            add_erase_sector(w);
-        else
-            go_home();
-        return;
-    case mode::read:
-    case mode::autoselect:
-        unlock_cycle(cmd, a, cmd_unlock_1, unlock_address_1, mode::unlock1);
-        return;
-    case mode::unlock1:
-        unlock_cycle(cmd, a, cmd_unlock_2, unlock_address_2, mode::unlock2);
-        return;
-    case mode::unlock2:
-        if (a != unlock_address_1) {
-            enter_read();
-            return;
-        }
-        switch (cmd) {
-        case cmd_autoselect:
-            chip.m = mode::autoselect;
-            return;
-        case cmd_program:
-            chip.m = mode::program_setup;
-            return;
-        case cmd_erase_setup:
-            chip.m = mode::erase_setup;
-            return;
-        case cmd_unlock_bypass:
-            chip.m = mode::bypass;
-            chip.in_bypass = true;
-            return;
-        default:
-            enter_read();
-            return;
-        }
-    case mode::program_setup:
-    case mode::bypass_program_setup:
+    const flash_transition t = flash_command(chip.state, w, value);
+    switch (t.action) {
+    case flash_action::none:
+        break;
+    case flash_action::enter_bypass:
+        chip.in_bypass = true;
+        break;
+    case flash_action::program:
         start_program(w, value);
-        return;
-    case mode::erase_setup:
-        unlock_cycle(cmd, a, cmd_unlock_1, unlock_address_1, mode::erase_unlock1);
-        return;
-    case mode::erase_unlock1:
-        unlock_cycle(cmd, a, cmd_unlock_2, unlock_address_2, mode::erase_unlock2);
-        return;
-    case mode::erase_unlock2:
-        if (!erase_cycle(cmd, w, a == unlock_address_1))
-            enter_read();
-        return;
-    case mode::bypass:
-        if (cmd == cmd_program)
-            chip.m = mode::bypass_program_setup;
-        else if (cmd == cmd_autoselect)
-            chip.m = mode::bypass_reset_setup;
-        else if (cmd == cmd_erase_setup)
-            chip.m = mode::bypass_erase_setup;
-        else if (cmd == cmd_reset)
-            enter_read();
-        return;
-    case mode::bypass_reset_setup:
-        if (cmd == cmd_bypass_reset_2)
-            enter_read();
-        else
-            chip.m = mode::bypass;
-        return;
-    case mode::bypass_erase_setup:
-        if (!erase_cycle(cmd, w, true))
-            chip.m = mode::bypass;
-        return;
+        break;
+    case flash_action::chip_erase:
+        start_chip_erase();
+        break;
+    case flash_action::sector_erase:
+        open_erase_window(w);
+        break;
+    case flash_action::add_sector:
+        add_erase_sector(w);
+        break;
     }
+    if (t.next == flash_state::home)
+        go_home();
+    else if (t.next == flash_state::read)
+        enter_read();
+    else
+        chip.state = t.next;
 }
 
 void flash_set_times(uint64_t sector_erase, uint64_t program)

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "sim/clock.h"
 #include "sim/flash.h"
+#include "sim/flash_chips.h"
 #include "tests/sim/back_support.h"
 
 namespace {
@@ -276,6 +278,39 @@ TEST_F(BackFlash, ChipErase)
     for (uint32_t w = 0; w < sim::flash_chip_words; w += 0x777)
         ASSERT_EQ(fr(w), 0xFFFF) << w;
     EXPECT_EQ(fr(sim::flash_chip_words - 1), 0xFFFF);
+}
+
+TEST_F(BackFlash, EraseCommandsCycleByCycle)
+{
+    struct cycle {
+        uint32_t word;
+        uint16_t data;
+    };
+    struct erase_case {
+        const char* what;
+        std::vector<cycle> cycles;
+        bool sector_1_erased, last_sector_erased;
+    } cases[] = {
+        {"chip erase",
+         {{0x555, 0xAA}, {0x2AA, 0x55}, {0x555, 0x80}, {0x555, 0xAA}, {0x2AA, 0x55}, {0x555, 0x10}}, true, true},
+        {"chip erase cycle away from 555",
+         {{0x555, 0xAA}, {0x2AA, 0x55}, {0x555, 0x80}, {0x555, 0xAA}, {0x2AA, 0x55}, {0x554, 0x10}}, false, false},
+        {"second unlock broken",
+         {{0x555, 0xAA}, {0x2AA, 0x55}, {0x555, 0x80}, {0x555, 0xAA}, {0x2AB, 0x55}, {0x8000, 0x30}}, false, false},
+        {"bypass chip erase at any address",
+         {{0x555, 0xAA}, {0x2AA, 0x55}, {0x555, 0x20}, {0x3FF000, 0x80}, {0x8000, 0x10}}, true, true},
+        {"bypass sector erase",
+         {{0x555, 0xAA}, {0x2AA, 0x55}, {0x555, 0x20}, {0x0, 0x80}, {0x8000, 0x30}}, true, false},
+    };
+    for (const erase_case& c : cases) {
+        power_on();
+        std::fill_n(sim::flash_array(), sim::flash_chip_words, uint16_t{0});
+        for (const cycle& y : c.cycles)
+            fw(y.word, y.data);
+        sim::advance_ns(sim::flash_erase_window_ns + sim::flash_sector_count * sim::flash_sector_erase_ns);
+        EXPECT_EQ(fr(0x8000) == 0xFFFF, c.sector_1_erased) << c.what;
+        EXPECT_EQ(fr(0x3FF000) == 0xFFFF, c.last_sector_erased) << c.what;
+    }
 }
 
 TEST_F(BackFlash, UnlockBypassProgramsWithTwoCycles)
