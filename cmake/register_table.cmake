@@ -3,6 +3,7 @@
 #   vexload_register_table(TABLE OUTPUT_DIR FAMILIES_VAR)
 # writes OUTPUT_DIR/register_table.h (the steps, one value per family) and sets
 # FAMILIES_VAR to the families, in the order of the table's columns.
+include(${CMAKE_CURRENT_LIST_DIR}/table_file.cmake)
 set(vexload_register_template ${CMAKE_CURRENT_LIST_DIR}/../board/register_table.h.in)
 
 # A number of the table as a C literal of 32 bits, or a fatal error naming where it stands.
@@ -19,22 +20,13 @@ function(vexload_register_number text what out_var)
 endfunction()
 
 function(vexload_register_table table output_dir families_var)
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${table})
-  file(STRINGS ${table} lines)
+  vexload_table_rows(${table} lines)
   set(families "")
   set(rows "")
   set(steps 0)
   foreach(line IN LISTS lines)
-    string(STRIP "${line}" line)
-    if(line STREQUAL "" OR line MATCHES "^#")
-      continue()
-    endif()
     string(REPLACE "|" ";" fields "${line}")
-    set(row "")
-    foreach(field IN LISTS fields)
-      string(STRIP "${field}" field)
-      list(APPEND row "${field}")
-    endforeach()
+    set(row "${fields}")
     list(LENGTH row field_count)
 
     # The first row names the columns: kind, where, then one per family.
