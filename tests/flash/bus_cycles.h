@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The recorded debug exchanges read back as the flash bus cycles they make,
-// with the instruction words written out here from the PowerPC encodings.
+// judged by the box's decoding of the instructions and of the words executed.
 #pragma once
 
 #include <cstdint>

@@ -11,27 +11,19 @@
 namespace {
 
 using cycles = std::vector<bus_cycle>;
-using exchanges = std::vector<recorded_exchange>;
 
+// The words executed are judged by the box's decoding (bus_cycles.cpp).
 TEST_F(FlashSteps, Write16IsAddressIntoR1ValueIntoR2ThenHalfwordStore)
 {
     flash_write16(0xFF80AAAA, 0x00AA);
-    EXPECT_EQ(recorded_exchanges, (exchanges{{0x5C, 0xFF80AAAA, 1},
-                                             {0x3C, 0x7C33FAA6, 1},
-                                             {0x5C, 0x000000AA, 1},
-                                             {0x3C, 0x7C53FAA6, 1},
-                                             {0x3C, 0xB0410000, 1}}));
+    EXPECT_EQ(recorded_cycles(), (cycles{write16(0xFF80AAAA, 0x00AA)}));
 }
 
 TEST_F(FlashSteps, Read16LoadsIntoR1AndKeepsTheLowHalfOfTheDataRead)
 {
     recorder_read_replies = {0xDEAD8001};
     EXPECT_EQ(flash_read16(0xFFFD0002), 0x8001);
-    EXPECT_EQ(recorded_exchanges, (exchanges{{0x5C, 0xFFFD0002, 1},
-                                             {0x3C, 0x7C33FAA6, 1},
-                                             {0x3C, 0xA0210000, 1},
-                                             {0x3C, 0x7C33FBA6, 1},
-                                             {0x5C, 0, 0}}));
+    EXPECT_EQ(recorded_cycles(), (cycles{read16(0xFFFD0002, 0)}));
 }
 
 TEST_F(FlashSteps, IdentifyResetsAndAutoselectsTwiceAndReadsFourCodes)
@@ -48,7 +40,6 @@ TEST_F(FlashSteps, IdentifyResetsAndAutoselectsTwiceAndReadsFourCodes)
     expected.push_back(read16(b + 0x1C, 0));
     expected.push_back(read16(b + 0x1E, 0));
     EXPECT_EQ(recorded_cycles(), expected);
-    EXPECT_EQ(recorded_exchanges.size(), 60u);
 }
 
 enum class layout { none, bottom, top };
