@@ -12,6 +12,13 @@ debug_unit_state debug_unit;
 
 namespace {
 
+void enter(core_mode mode)
+{
+    debug_unit.mode = mode;
+    if (mode == core_mode::running)
+        debug_unit.ran_since_reset_line = true;
+}
+
 // What the core does as it leaves reset, by the control word in force.
 core_mode mode_after_reset()
 {
@@ -25,11 +32,11 @@ void write_control(uint32_t word)
     debug_unit.control = word;
     if ((word & control_reset_mask) != 0) {
         box_system_reset();
-        debug_unit.mode = debug_unit.reset_asserted ? core_mode::held_in_reset : mode_after_reset();
+        enter(debug_unit.reset_asserted ? core_mode::held_in_reset : mode_after_reset());
     }
     if (debug_unit.mode == core_mode::held_in_reset || faults.never_halted)
         return;
-    debug_unit.mode = (word & control_stop) != 0 ? core_mode::stopped : core_mode::running;
+    enter((word & control_stop) != 0 ? core_mode::stopped : core_mode::running);
 }
 
 void execute(uint32_t word)
@@ -48,7 +55,7 @@ void box_resets_itself()
     box_system_reset();
     debug_unit.control = 0;
     debug_unit.failed = false;
-    debug_unit.mode = debug_unit.reset_asserted ? core_mode::held_in_reset : core_mode::running;
+    enter(debug_unit.reset_asserted ? core_mode::held_in_reset : core_mode::running);
 }
 
 } // namespace
@@ -57,7 +64,7 @@ void debug_power_on(bool reset_asserted)
 {
     debug_unit = debug_unit_state{};
     debug_unit.reset_asserted = reset_asserted;
-    debug_unit.mode = reset_asserted ? core_mode::held_in_reset : core_mode::running;
+    enter(reset_asserted ? core_mode::held_in_reset : core_mode::running);
 }
 
 uint64_t debug_capture()
@@ -110,7 +117,9 @@ void debug_reset_lines(bool asserted)
     if (asserted == debug_unit.reset_asserted)
         return;
     debug_unit.reset_asserted = asserted;
-    debug_unit.mode = asserted ? core_mode::held_in_reset : mode_after_reset();
+    if (asserted)
+        debug_unit.ran_since_reset_line = false;
+    enter(asserted ? core_mode::held_in_reset : mode_after_reset());
 }
 
 } // namespace sim

@@ -51,6 +51,7 @@ struct debug_unit_state {
     bool reset_asserted = true;
     core_mode mode = core_mode::held_in_reset;
     uint64_t exchanges = 0;    // Update-DR of a debug instruction
+    bool ran_since_reset_line = false; // the core ran its own code since the reset line last fell
     bool status_error_shown = false;
 };
 

@@ -91,6 +91,13 @@ void tap_power_on()
 void tap_rising_edge(bool tms, bool tdi)
 {
     ++tap.rising_edges;
+    if (tms) {
+        ++tap.tms_high_run;
+    } else {
+        if (tap.state == s::test_logic_reset)
+            tap.reset_run = tap.tms_high_run;
+        tap.tms_high_run = 0;
+    }
     switch (tap.state) {
     case s::capture_dr:
         capture_data();
@@ -124,6 +131,7 @@ void tap_falling_edge()
             debug_update(tap.selected, tap.ir, tap.dr_shift, tap.captured);
         break;
     case s::update_ir:
+        ++tap.ir_updates;
         tap.ir = tap.ir_shift;
         select_register();
         break;

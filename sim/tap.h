@@ -52,6 +52,9 @@ struct tap_machine {
     uint64_t captured = 0;             // what the last Capture-DR loaded
     bool tdo = true;                   // level on TDO; not driven outside Shift-xR (pull-up)
     uint64_t rising_edges = 0;
+    uint64_t tms_high_run = 0;         // rising edges with TMS high in a row, up to now
+    uint64_t reset_run = 0;            // TMS-high clocks in a row before Test-Logic-Reset was last left
+    uint64_t ir_updates = 0;           // Update-IR: the instruction register loaded
 };
 
 extern tap_machine tap;

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
-// board_init against the exchange recorder: what goes out per model, and what
-// does not. The script's content is checked on the virtual box, where the core
-// decodes it.
+// board_init against the exchange recorder: which models run a script, which
+// share one, and what a model without a script does. What the scripts leave
+// in the box is checked on the virtual box.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "board/board_init.h"
-#include "tests/board/expected_script.h"
+#include "tests/board/board_models.h"
 #include "tests/support/exchange_recorder.h"
 
 namespace {
@@ -35,14 +35,14 @@ protected:
     }
 };
 
-TEST_F(BoardSequence, EveryModelRunsAScriptThenSetsTheFlashWindow)
+TEST_F(BoardSequence, EveryModelPrintsItsMessageRunsAScriptThenSetsTheFlashWindow)
 {
-    for (const expected_model& m : expected_models) {
+    for (const board_model& m : board_models) {
         SCOPED_TRACE(m.model_code);
         flash_base = 0;
         image_offset = 0;
-        EXPECT_EQ(run_board(m.model_code, m.message, 0), m.message);
-        EXPECT_EQ(recorded_exchanges.size(), 338u);
+        EXPECT_EQ(run_board(m.model_code, "some board initialize\n", 0), "some board initialize\n");
+        EXPECT_FALSE(recorded_exchanges.empty());
         EXPECT_EQ(flash_base, 0xFF800000u);
         EXPECT_EQ(image_offset, 0x7D0000u);
     }
@@ -53,34 +53,14 @@ TEST_F(BoardSequence, EveryModelRunsAScriptThenSetsTheFlashWindow)
 TEST_F(BoardSequence, ModelsSendTheSameExchangesExactlyWhenTheyShareAFamily)
 {
     std::vector<std::vector<recorded_exchange>> sent;
-    for (const expected_model& m : expected_models) {
+    for (const board_model& m : board_models) {
         run_board(m.model_code, "", 0);
         sent.push_back(recorded_exchanges);
     }
     for (size_t i = 0; i < sent.size(); ++i)
         for (size_t j = i + 1; j < sent.size(); ++j)
-            EXPECT_EQ(sent[i] == sent[j], expected_models[i].script == expected_models[j].script)
-                << expected_models[i].model_code << " against " << expected_models[j].model_code;
-}
-
-TEST_F(BoardSequence, ZorvanAndPelloxDifferOnlyInSteps23And25)
-{
-    run_board(0, "", 0);
-    const std::vector<recorded_exchange> zorvan = recorded_exchanges;
-    run_board(4, "", 0);
-    const std::vector<recorded_exchange> pellox = recorded_exchanges;
-    ASSERT_EQ(zorvan.size(), pellox.size());
-    std::vector<size_t> differing;
-    for (size_t i = 0; i < zorvan.size(); ++i)
-        if (!(zorvan[i] == pellox[i]))
-            differing.push_back(i);
-    // Steps 1-19 are seven exchanges each; the stored value is the third
-    // exchange of a five-exchange store.
-    const size_t step23_value = 19 * 7 + 3 * 5 + 2;
-    const size_t step25_value = 19 * 7 + 5 * 5 + 2;
-    EXPECT_EQ(differing, (std::vector<size_t>{step23_value, step25_value}));
-    EXPECT_EQ(zorvan[step23_value].data, 0x50005410u);
-    EXPECT_EQ(pellox[step23_value].data, 0x50805410u);
+            EXPECT_EQ(sent[i] == sent[j], board_models[i].family == board_models[j].family)
+                << board_models[i].model_code << " against " << board_models[j].model_code;
 }
 
 TEST_F(BoardSequence, ModelWithoutScriptSendsNothingAndKeepsTheWindowUnset)

@@ -51,6 +51,55 @@ TEST_F(Cable, OneClockIsTwoHalvesAndOneStatusRead)
     }
 }
 
+// The cable's DB-25 wiring on the data register: D0 pin 2, ..., D7 pin 9.
+enum class line { reset_group, tms, tck, tdi, held_high };
+constexpr line data_bit_line[8] = {line::reset_group, line::tms, line::tck, line::tdi, line::held_high,
+    line::reset_group, line::reset_group, line::reset_group};
+
+bool level(uint8_t byte, line which, bool& all_agree)
+{
+    int high = 0;
+    int count = 0;
+    for (int bit = 0; bit < 8; ++bit)
+        if (data_bit_line[bit] == which) {
+            ++count;
+            high += (byte >> bit) & 1;
+        }
+    all_agree = high == 0 || high == count;
+    return high != 0;
+}
+
+// Every byte keeps D4 high and the four reset-group bits together; TMS and
+// TDI are on D1 and D3 for both halves of a clock, TCK on D2 low then high.
+TEST_F(Cable, EveryByteFollowsTheCablePinout)
+{
+    clock_delay = 2;
+    for (const int reset : {0, 1})
+        for (const int tms : {0, 1})
+            for (const int tdi : {0, 1}) {
+                SCOPED_TRACE(testing::Message() << "reset " << reset << " tms " << tms << " tdi " << tdi);
+                recording_port_reset();
+                port_shadow = 0;
+                set_reset_lines(reset);
+                tap_clock(tms, tdi);
+                ASSERT_EQ(recording_port.writes.size(), 5u);
+                for (size_t i = 0; i < recording_port.writes.size(); ++i) {
+                    SCOPED_TRACE(testing::Message() << "write " << i);
+                    const uint8_t byte = recording_port.writes[i];
+                    bool together = true;
+                    EXPECT_TRUE(level(byte, line::held_high, together));
+                    EXPECT_EQ(level(byte, line::reset_group, together), reset != 0);
+                    EXPECT_TRUE(together) << "reset group bits apart in " << int(byte);
+                    if (i == 0)
+                        continue; // the reset group's own write
+                    EXPECT_EQ(level(byte, line::tms, together), tms != 0);
+                    EXPECT_EQ(level(byte, line::tdi, together), tdi != 0);
+                    EXPECT_EQ(level(byte, line::tck, together), i >= 3);
+                }
+            }
+}
+
+// Status bit 7 is BUSY (pin 11), which the port inverts: TDO is 1 when it reads 0.
 TEST_F(Cable, TdoIsStatusBit7Inverted)
 {
     const struct {
