@@ -10,14 +10,17 @@
 constexpr uint32_t unlock_address_1 = 0xAAAA; // byte offset of word 0x5555
 constexpr uint32_t unlock_address_2 = 0x5554; // byte offset of word 0x2AAA
 
-constexpr uint16_t command_unlock_1 = 0xAA;
-constexpr uint16_t command_unlock_2 = 0x55;
-constexpr uint16_t command_read_reset = 0xF0;
-constexpr uint16_t command_autoselect = 0x90;
-constexpr uint16_t command_erase_setup = 0x80;
-constexpr uint16_t command_sector_erase = 0x30;
-constexpr uint16_t command_unlock_bypass = 0x20;
-constexpr uint16_t command_bypass_program = 0xA0;
+// Command bytes, written in the low half of a word.
+enum flash_command_byte : uint16_t {
+    command_unlock_1 = 0xAA,
+    command_unlock_2 = 0x55,
+    command_read_reset = 0xF0,
+    command_autoselect = 0x90,
+    command_erase_setup = 0x80,
+    command_sector_erase = 0x30,
+    command_unlock_bypass = 0x20,
+    command_bypass_program = 0xA0,
+};
 
 // The two unlock cycles.
 void flash_unlock();

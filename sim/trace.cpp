@@ -37,18 +37,8 @@ constexpr const char* vcd_names[5] = {"tck", "tms", "tdi", "tdo", "rst"};
 
 bool level(const cable_levels& levels, int i)
 {
-    switch (i) {
-    case 0:
-        return levels.tck;
-    case 1:
-        return levels.tms;
-    case 2:
-        return levels.tdi;
-    case 3:
-        return levels.tdo;
-    default:
-        return levels.rst;
-    }
+    const bool in_name_order[5] = {levels.tck, levels.tms, levels.tdi, levels.tdo, levels.rst};
+    return in_name_order[i];
 }
 
 // A bound is reached once any of its marks was seen, or at its time; an

@@ -5,21 +5,11 @@
 #include <vector>
 
 #include "link/cable.h"
-#include "tests/support/recording_port.h"
+#include "tests/link/recorded_link.h"
 
 namespace {
 
-class Cable : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        recording_port_reset();
-        saved_delay = clock_delay;
-        port_shadow = 0;
-    }
-    void TearDown() override { clock_delay = saved_delay; }
-    int32_t saved_delay = 2;
-};
+class Cable : public RecordedLink {};
 
 TEST_F(Cable, OneClockIsTwoHalvesAndOneStatusRead)
 {

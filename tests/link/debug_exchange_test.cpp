@@ -12,7 +12,7 @@
 #include "link/cable.h"
 #include "link/debug_exchange.h"
 #include "tests/support/exit_status.h"
-#include "tests/support/recording_port.h"
+#include "tests/link/recorded_link.h"
 
 namespace {
 
@@ -34,25 +34,22 @@ std::vector<tap_edge> expected_edges(int instruction, uint32_t data, int final_b
     return edges;
 }
 
-class DebugExchange : public ::testing::Test {
+class DebugExchange : public RecordedLink {
 protected:
     void SetUp() override
     {
-        recording_port_reset();
-        saved_delay = clock_delay;
+        RecordedLink::SetUp();
         clock_delay = 2;
-        port_shadow = 0;
         ir_cache = 0;
         ignore_link_status = 0;
     }
     void TearDown() override
     {
-        clock_delay = saved_delay;
+        RecordedLink::TearDown();
         ignore_link_status = 1;
     }
     // Clocks of the last exchange, from the status reads (one per clock).
     uint64_t clocks_since(uint64_t reads_before) const { return recording_port.reads - reads_before; }
-    int32_t saved_delay = 2;
 };
 
 TEST_F(DebugExchange, InstructionScanOnlyWhenTheInstructionChanges)
