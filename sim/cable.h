@@ -13,10 +13,13 @@
 
 namespace sim {
 
-constexpr uint8_t cable_tms = 0x02;
-constexpr uint8_t cable_tck = 0x04;
-constexpr uint8_t cable_tdi = 0x08;
-constexpr uint8_t cable_reset_group = 0xE1;
+// Data register lines, as masks.
+enum cable_line : uint8_t {
+    cable_tms = 0x02,
+    cable_tck = 0x04,
+    cable_tdi = 0x08,
+    cable_reset_group = 0xE1,
+};
 constexpr uint8_t status_idle = 0x78;
 constexpr uint8_t status_tdo_inverted = 0x80;
 
