@@ -331,13 +331,19 @@ TEST_F(Manual, PagesAreCleanRoff)
     }
 }
 
+// Every message found in the code stands in the page; at_least guards the
+// search itself, which finds nothing if the code's form changes.
+void expect_messages_on(const std::string& page, const std::vector<found_message>& messages, size_t at_least)
+{
+    ASSERT_GT(messages.size(), at_least) << "the messages were not found in the code";
+    for (const found_message& m : messages)
+        EXPECT_NE(page.find(m.piece), std::string::npos) << m.file << ": \"" << m.piece << "\"";
+}
+
 TEST_F(Manual, VexloadPageHasEveryMessageOfTheTool)
 {
     const std::string page = rendered("vexload.1");
-    const std::vector<found_message> messages = tool_messages();
-    ASSERT_GT(messages.size(), 25u) << "the messages were not found in the code";
-    for (const found_message& m : messages)
-        EXPECT_NE(page.find(m.piece), std::string::npos) << m.file << ": \"" << m.piece << "\"";
+    expect_messages_on(page, tool_messages(), 25);
     for (const char* option : {"-m model", "-o pal|ntsc", "-t n", "-c word", "-h", "EXIT STATUS"})
         EXPECT_NE(page.find(option), std::string::npos) << option;
 }
@@ -345,10 +351,7 @@ TEST_F(Manual, VexloadPageHasEveryMessageOfTheTool)
 TEST_F(Manual, VexloadSimPageHasEveryBoxOptionFaultAndMessage)
 {
     const std::string page = rendered("vexload-sim.1");
-    const std::vector<found_message> messages = sim_messages();
-    ASSERT_GT(messages.size(), 15u) << "the messages were not found in the code";
-    for (const found_message& m : messages)
-        EXPECT_NE(page.find(m.piece), std::string::npos) << m.file << ": \"" << m.piece << "\"";
+    expect_messages_on(page, sim_messages(), 15);
 
     // The options, faults (with their numbers' names) and chips that
     // vexload-sim --help lists from its tables.
