@@ -12,7 +12,6 @@
 #include "images/catalogue.h"
 #include "images/image_source.h"
 #include "link/debug_exchange.h"
-#include "platform/port_io_library.h"
 #include "target/link_test.h"
 #include "target/reset_and_halt.h"
 
@@ -49,7 +48,6 @@ bool images_fit_a_real_box()
 
 int32_t run_programming(int32_t model_code, bool verify_requested)
 {
-    port_io.load();
     reset_and_halt();
     ignore_link_status = 0;
     if (target_test() != 0) {

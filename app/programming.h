@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The programming steps of a run, from loading the port library to the verdict.
+// The programming steps of a run, from reset and halt to the verdict.
 #pragma once
 
 #include <cstdint>

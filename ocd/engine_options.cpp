@@ -4,20 +4,9 @@
 #include <charconv>
 #include <cstdio>
 
+#include "common/box_option_names.h"
+
 namespace {
-
-// vexload-sim's box options: a virtual box's, not a real one's.
-const char* const box_options[] = {"--chip", "--chip-id", "--fault", "--flash", "--vcd", "--vcd-from", "--vcd-until",
-    "--port-log", "--port-ns", "--max-sim-seconds", "--serve", "--winio", "--sector-erase-ms", "--word-program-us",
-    "--strict-status"};
-
-bool is_box_option(const std::string& name)
-{
-    for (const char* b : box_options)
-        if (name == b)
-            return true;
-    return false;
-}
 
 constexpr uint32_t erase_poll_most_ms = 1000; // vexload's own cadence
 constexpr const char* tap_name_characters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._-";

@@ -17,7 +17,7 @@ bool resolve(module_handle module, const char* name, entry_point& field)
 } // namespace
 
 port_io_library::port_io_library()
-    : winio_entry_points{}, module(nullptr), WinIoErrorText(nullptr)
+    : winio_entry_points{}, module(nullptr), WinIoErrorText(nullptr), load_tried(false)
 {
 }
 
@@ -30,6 +30,7 @@ bool port_io_library::load()
 {
     // One handle at a time: a second load gives the first one back.
     unload();
+    load_tried = true;
 
     module = module_load(library_file_name);
     if (module == nullptr) {
@@ -50,6 +51,12 @@ bool port_io_library::load()
     // Its result is not judged here: a refusal shows at the first port access.
     InitializeWinIo();
     return true;
+}
+
+void port_io_library::load_once()
+{
+    if (!load_tried)
+        load();
 }
 
 void port_io_library::unload()

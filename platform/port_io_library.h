@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Binding of the port-I/O library "WinIo.dll": loaded once, eight entry points
-// resolved by name, InitializeWinIo called once, released at process exit.
+// Binding of the port-I/O library "WinIo.dll": loaded once, by the port seam at
+// the process's first port access, eight entry points resolved by name,
+// InitializeWinIo called once, released at process exit.
 #pragma once
 
 #include <cstdint>
@@ -58,11 +59,17 @@ public:
     // true: library loaded, all eight entry points resolved, InitializeWinIo called.
     // WinIoErrorText is looked up after them and may be missing.
     bool load();
+    // load, unless one was already tried in this process: the port seam's
+    // first access, which a program that loads the library itself leaves be.
+    void load_once();
     // Releases the library if it is loaded.
     void unload();
 
     module_handle module;
     winio_error_text_fn WinIoErrorText;
+
+private:
+    bool load_tried;
 };
 
 extern port_io_library port_io;

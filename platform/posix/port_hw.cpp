@@ -98,9 +98,11 @@ bool try_direct_access(uint16_t port, uint8_t value_out, uint8_t* value_in)
     platform_exit(-1);
 }
 
-// The first access decides the mode for the whole run.
+// The first access loads the port-I/O library (its InitializeWinIo grants the
+// ports where it can) and decides the mode for the whole run.
 void choose_mode(uint16_t port, uint8_t value_out, uint8_t* value_in)
 {
+    port_io.load_once();
     if (try_direct_access(port, value_out, value_in)) {
         mode = port_mode::direct;
         return;

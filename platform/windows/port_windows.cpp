@@ -73,10 +73,12 @@ uint8_t library_read()
     return static_cast<uint8_t>(value);
 }
 
-// The first access of the run, made under the guard; chooses the route of
-// every later one.
+// The first access of the run, made under the guard once the port-I/O
+// library is loaded (its driver grants the instructions); chooses the route
+// of every later one.
 [[gnu::noinline, gnu::cold]] uint8_t first_access(bool write, uint8_t value)
 {
+    port_io.load_once();
     uint8_t result = 0;
     void* guard = AddVectoredExceptionHandler(1, refused_port_guard);
     if (guard != nullptr) {

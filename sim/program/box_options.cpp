@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <string_view>
 
 #include "sim/faults.h"
 #include "sim/flash_chips.h"
@@ -184,13 +186,22 @@ bool set_time_limit(box_options& o, const std::string& value, std::string& error
     return true;
 }
 
+// "a, b, c or d"
+std::string winio_choices()
+{
+    std::string text;
+    const size_t count = std::size(winio_words);
+    for (size_t i = 0; i < count; ++i)
+        text += std::string(i == 0 ? "" : i + 1 == count ? " or " : ", ") + winio_words[i].word;
+    return text;
+}
+
 bool set_winio(box_options& o, const std::string& value, std::string& error)
 {
-    if (value != "present" && value != "absent" && value != "incomplete" && value != "init-fails") {
-        error = "--winio wants present, absent, incomplete or init-fails, not '" + value + "'";
+    if (!winio_presence_from(value, o.winio)) {
+        error = "--winio wants " + winio_choices() + ", not '" + value + "'";
         return false;
     }
-    o.winio = value;
     return true;
 }
 
@@ -233,6 +244,11 @@ std::string phase_help()
     return phase_words();
 }
 
+std::string winio_help()
+{
+    return sim::listed_names(winio_words, [](const winio_word& w) { return std::string(w.word) + w.note; });
+}
+
 struct box_option {
     const char* name;
     const char* value;      // the value's name in --help; nullptr: a flag
@@ -242,41 +258,55 @@ struct box_option {
     std::string (*names)(); // a table's names, after the help text; or nullptr
 };
 
-const box_option table[] = {
-    {"--chip", "NAME", false, set_chip, "the flash chip fitted:", chip_help},
-    {"--chip-id", "M,D,E,F", false, set_chip_id, "a top-boot chip answering these autoselect codes (hex)",
+constexpr box_option table[] = {
+    {box_option_name::chip, "NAME", false, set_chip, "the flash chip fitted:", chip_help},
+    {box_option_name::chip_id, "M,D,E,F", false, set_chip_id, "a top-boot chip answering these autoselect codes (hex)",
         nullptr},
-    {"--fault", "NAME[=N]", false, set_fault,
+    {box_option_name::fault, "NAME[=N]", false, set_fault,
         "inject a fault (repeatable; N counts port accesses for cable-pull and exchanges from 0 for "
         "status-error and box-reset, K is a sector, I a programmed word from 0):",
         sim::fault_list},
-    {"--flash", "FILE", false, set_flash,
+    {box_option_name::flash, "FILE", false, set_flash,
         "the chip's 8 MiB array, 16-bit words low byte first; loaded when the file exists (an erased chip "
         "otherwise) and saved when the run ends",
         nullptr},
-    {"--vcd", "FILE", false, set_vcd, "waveform of tck, tms, tdi, tdo, rst on simulated time", nullptr},
-    {"--vcd-from", "PHASE|S", false, set_vcd_from,
+    {box_option_name::vcd, "FILE", false, set_vcd, "waveform of tck, tms, tdi, tdo, rst on simulated time", nullptr},
+    {box_option_name::vcd_from, "PHASE|S", false, set_vcd_from,
         "the waveform starts at this phase or simulated second; phases:", phase_help},
-    {"--vcd-until", "PHASE|S", false, set_vcd_until, "the waveform ends with this phase or at this second",
+    {box_option_name::vcd_until, "PHASE|S", false, set_vcd_until, "the waveform ends with this phase or at this second",
         nullptr},
-    {"--port-log", "FILE", false, set_port_log, "one line per port access: \"w XX\" or \"r XX\"", nullptr},
-    {"--port-ns", "N", false, set_port_ns, "cost of one port access in ns (default 1000)", nullptr},
-    {"--max-sim-seconds", "S", true, set_time_limit, "stop once simulated time passes S seconds", nullptr},
-    {"--sector-erase-ms", "N", false, set_sector_erase, "time of one sector erase in ms (default 700, typical)",
-        nullptr},
-    {"--word-program-us", "N", false, set_word_program, "time of one word program in us (default 10, typical)",
-        nullptr},
-    {"--winio", "MODE", true, set_winio,
-        "the PC's WinIo.dll: present (default), absent, incomplete (no SetPhysLong), init-fails", nullptr},
-    {"--strict-status", nullptr, true, set_strict_status,
+    {box_option_name::port_log, "FILE", false, set_port_log, "one line per port access: \"w XX\" or \"r XX\"", nullptr},
+    {box_option_name::port_ns, "N", false, set_port_ns, "cost of one port access in ns (default 1000)", nullptr},
+    {box_option_name::max_sim_seconds, "S", true, set_time_limit, "stop once simulated time passes S seconds", nullptr},
+    {box_option_name::sector_erase_ms, "N", false, set_sector_erase,
+        "time of one sector erase in ms (default 700, typical)", nullptr},
+    {box_option_name::word_program_us, "N", false, set_word_program,
+        "time of one word program in us (default 10, typical)", nullptr},
+    {box_option_name::winio, "MODE", true, set_winio, "the PC's WinIo.dll:", winio_help},
+    {box_option_name::strict_status, nullptr, true, set_strict_status,
         "exit status 1 for a run that did not program the image although vexload's status is 0", nullptr},
-    {"--serve", "PORT", false, set_serve,
+    {box_option_name::serve, "PORT", false, set_serve,
         "no run: serve the box on 127.0.0.1:PORT to a JTAG client speaking remote_bitbang, one at a time, "
         "until interrupted (0: any free port); the box keeps real time then",
         nullptr},
     {"--version", nullptr, false, set_version, "the version, and end", nullptr},
     {"--help", nullptr, false, set_help, "this text", nullptr},
 };
+
+// The table has a row for each of the box's options, and --version and --help
+// are the only rows of the program's own.
+constexpr bool table_rows_are_the_box_options()
+{
+    size_t box_rows = 0;
+    for (const box_option& o : table) {
+        if (is_box_option(o.name))
+            ++box_rows;
+        else if (std::string_view(o.name) != "--version" && std::string_view(o.name) != "--help")
+            return false;
+    }
+    return box_rows == std::size(box_option_names);
+}
+static_assert(table_rows_are_the_box_options());
 
 const box_option* find_option(const std::string& name)
 {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/box_option_names.h"
 #include "sim/flash.h"
 
 // A point of a run: the start or the end of one of the summary's phases, or
@@ -33,7 +34,7 @@ struct box_options {
     uint64_t word_program_ns = sim::flash_program_ns;
     bool time_limit_given = false;
     uint64_t time_limit_ns = 0;
-    std::string winio = "present";    // the PC's port-I/O library: present, absent, incomplete, init-fails
+    winio_presence winio = winio_presence::present; // the PC's port-I/O library
     int serve_port = -1;               // --serve: remote_bitbang on 127.0.0.1
     bool strict_status = false;        // 1 for a run that reports a failure with status 0
     bool help = false;

@@ -181,7 +181,7 @@ void set_up_box()
     for (const std::string& fault : options.faults)
         if (!sim::fault_apply(fault, error))
             refuse(error);
-    winio_presence_from(options.winio.c_str(), box_winio);
+    box_winio = options.winio;
     sim::box_set_port_ns(options.port_ns);
     sim::box_power_on();
     sim::flash_set_times(options.sector_erase_ns, options.word_program_ns);

@@ -3,9 +3,6 @@
 // entry point, or refusing access. It never touches a real port.
 #pragma once
 
-enum class winio_presence { present, absent, incomplete, init_fails };
+#include "common/box_option_names.h"
 
 extern winio_presence box_winio;
-
-// "present", "absent", "incomplete", "init-fails"; false for any other word.
-bool winio_presence_from(const char* word, winio_presence& presence);

@@ -21,8 +21,6 @@
 #include "link/cable.h"
 #include "link/debug_exchange.h"
 #include "link/port.h"
-#include "platform/module.h"
-#include "platform/port_io_library.h"
 #include "platform/system.h"
 #include "tests/fuzz/fuzz_words.h"
 
@@ -53,7 +51,6 @@ void reset_run_state()
     download_address = 0;
     sector_count = -1;
     run_model_code = -1;
-    port_io.unload();
 }
 
 bool accepted_model_code(int32_t code)
@@ -66,7 +63,7 @@ bool accepted_model_code(int32_t code)
 
 } // namespace
 
-// The seams of the tool: no port, no library, no pause, no exit.
+// The seams of the tool: no port (so no library), no pause, no exit.
 void port_write(uint8_t)
 {
     stop_at_port();
@@ -84,20 +81,6 @@ void platform_exit(int status)
     std::fprintf(stderr, "fuzz_command_line: the process ended (%d) before any port access\n", status);
     std::abort();
 }
-
-module_handle module_load(const char*)
-{
-    return nullptr;
-}
-
-void* module_symbol(module_handle, const char*)
-{
-    return nullptr;
-}
-
-void module_free(module_handle) {}
-
-void message_box(const char*) {}
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

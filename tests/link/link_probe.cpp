@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // A small program of the link, run from a directory of its own beside a test
-// build of WinIo.dll: loads the library as vexload does, drives the hardware
-// port, and tells at its very end whether the library was released and how often.
+// build of WinIo.dll: loads the library when told to, drives the hardware port
+// (which loads it at its first access, as in vexload), and tells at its very
+// end whether the library was released and how often.
 //   link_probe [load | unload | write HEX | read | fatal | chdir DIR]...
 #include <dlfcn.h>
 #include <unistd.h>

@@ -141,32 +141,32 @@ TEST(PortIoLibrary, ReleasedOnceAfterTheFatalPath)
     });
 }
 
+// The port loads the library at its first access, as vexload's run does.
 TEST(HardwarePort, RefusedPortInstructionsFallBackOnTheLibrary)
 {
     check_cases({
         {"writes and reads through the library", {TEST_WINIO_INIT_REFUSED},
-         {"load", "write", "16", "write", "F7", "read", "read"},
-         "InitializeWinIo refused\nload 1 ++++++++\nSetPortVal 378 16 1\nSetPortVal 378 F7 1\n"
+         {"write", "16", "write", "F7", "read", "read"},
+         "InitializeWinIo refused\nSetPortVal 378 16 1\nSetPortVal 378 F7 1\n"
          "GetPortVal 379 1\nread 5A\nGetPortVal 379 1\nread 5A\n" + at_exit_released, "", 0},
-        {"a read first", {TEST_WINIO_INIT_REFUSED}, {"load", "read", "write", "10"},
-         "InitializeWinIo refused\nload 1 ++++++++\nGetPortVal 379 1\nread 5A\nSetPortVal 378 10 1\n"
-             + at_exit_released, "", 0},
+        {"a read first", {TEST_WINIO_INIT_REFUSED}, {"read", "write", "10"},
+         "InitializeWinIo refused\nGetPortVal 379 1\nread 5A\nSetPortVal 378 10 1\n" + at_exit_released, "", 0},
+        {"a load before the first access is not repeated", {TEST_WINIO_INIT_REFUSED}, {"load", "write", "10"},
+         "InitializeWinIo refused\nload 1 ++++++++\nSetPortVal 378 10 1\n" + at_exit_released, "", 0},
     });
 }
 
 TEST(HardwarePort, NeitherWayGivesOneLineAndMinusOne)
 {
     check_cases({
-        {"no library, a write", {}, {"load", "write", "10"},
-         "load 0 -------- no module\n" + refused_378 + at_exit_never_loaded, not_found, 255},
-        {"no library, a read", {}, {"load", "read"},
-         "load 0 -------- no module\n" + refused_379 + at_exit_never_loaded, not_found, 255},
-        {"library rejected at resolution", {TEST_WINIO_NO_SET_PHYS_LONG}, {"load", "write", "10"},
-         "load 0 -------- no module\n" + refused_378 + at_exit_released, "", 255},
-        {"library refuses the port", {TEST_WINIO_PORTS_REFUSED}, {"load", "write", "10"},
-         "InitializeWinIo\nload 1 ++++++++\nSetPortVal 378 10 1\n" + refused_378 + at_exit_released, "", 255},
-        {"library refuses the port, a read", {TEST_WINIO_PORTS_REFUSED}, {"load", "read"},
-         "InitializeWinIo\nload 1 ++++++++\nGetPortVal 379 1\n" + refused_379 + at_exit_released, "", 255},
+        {"no library, a write", {}, {"write", "10"}, refused_378 + at_exit_never_loaded, not_found, 255},
+        {"no library, a read", {}, {"read"}, refused_379 + at_exit_never_loaded, not_found, 255},
+        {"library rejected at resolution", {TEST_WINIO_NO_SET_PHYS_LONG}, {"write", "10"},
+         refused_378 + at_exit_released, "", 255},
+        {"library refuses the port", {TEST_WINIO_PORTS_REFUSED}, {"write", "10"},
+         "InitializeWinIo\nSetPortVal 378 10 1\n" + refused_378 + at_exit_released, "", 255},
+        {"library refuses the port, a read", {TEST_WINIO_PORTS_REFUSED}, {"read"},
+         "InitializeWinIo\nGetPortVal 379 1\n" + refused_379 + at_exit_released, "", 255},
     });
 }
 

@@ -96,6 +96,8 @@ TEST(WindowsPlatform, RefusedPortsGoThroughTheLibrary)
             0},
         {"a failed InitializeWinIo changes nothing here", "init_fails", {"load", "w", "F7", "journal"},
             "load 1\njournal InitializeWinIo\nSetPortVal 378 F7 1\nWinIo released\n", 0},
+        {"loaded by the first access", "complete", {"w", "10", "journal"},
+            "journal InitializeWinIo\nSetPortVal 378 10 1\nWinIo released\n", 0},
     });
 }
 
@@ -104,7 +106,6 @@ TEST(WindowsPlatform, RefusedPortsWithoutTheLibraryEndTheRun)
     run_cases({
         {"no library, write first", "absent", {"load", "w", "10", "w", "12"}, "load 0\n" + no_access_378, 255},
         {"no library, read first", "absent", {"load", "r"}, "load 0\n" + no_access_379, 255},
-        {"never loaded", "complete", {"w", "10"}, no_access_378, 255},
         {"incomplete library", "no_set_phys_long", {"load", "w", "10"},
             "WinIo released\nload 0\n" + no_access_378, 255},
         {"library without its driver, write first", "ports_refused", {"load", "w", "10", "w", "12", "journal"},
