@@ -12,8 +12,10 @@
 #include "platform/port_io_library.h"
 #include "platform/system.h"
 
-#if !defined(__i386__)
-#error "the port instructions are granted to 32-bit processes only"
+// The driver grants the port instructions to 32-bit processes only; a 64-bit
+// build (its tests under 64-bit Wine) always takes the refused route.
+#if !defined(__i386__) && !defined(__x86_64__)
+#error "the port instructions are x86 instructions"
 #endif
 
 namespace {
@@ -29,6 +31,16 @@ volatile bool refused = false;
 constexpr uint8_t opcode_out_dx_al = 0xEE;
 constexpr uint8_t opcode_in_al_dx = 0xEC;
 
+// Both port instructions are one byte long.
+void step_over_port_instruction(CONTEXT* context)
+{
+#if defined(__i386__)
+    context->Eip += 1;
+#else
+    context->Rip += 1;
+#endif
+}
+
 // Steps over a refused out/in of the first access and notes the refusal;
 // every other exception goes on to the usual handlers.
 LONG CALLBACK refused_port_guard(EXCEPTION_POINTERS* info)
@@ -40,7 +52,7 @@ LONG CALLBACK refused_port_guard(EXCEPTION_POINTERS* info)
     if (opcode != opcode_out_dx_al && opcode != opcode_in_al_dx)
         return EXCEPTION_CONTINUE_SEARCH;
     refused = true;
-    info->ContextRecord->Eip += 1; // both are one-byte instructions
+    step_over_port_instruction(info->ContextRecord);
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 
