@@ -152,28 +152,32 @@ bool set_port_ns(box_options& o, const std::string& value, std::string& error)
     return true;
 }
 
+// A chip time given in whole units from 0 to max, kept in nanoseconds.
+bool set_chip_time(uint64_t& ns, const std::string& value, uint64_t max, uint64_t unit_ns, const char* option,
+                   const char* units, std::string& error)
+{
+    uint64_t count = 0;
+    if (!parse_unsigned(value, count) || count > max) {
+        error = std::string(option) + " wants a whole number of " + units + " from 0 to " + std::to_string(max) +
+                ", not '" + value + "'";
+        return false;
+    }
+    ns = count * unit_ns;
+    return true;
+}
+
 bool set_sector_erase(box_options& o, const std::string& value, std::string& error)
 {
     // 0: the erase ends with the chip's window for further sectors, so that a
     // client that polls once before it sleeps finds every sector done.
-    uint64_t ms = 0;
-    if (!parse_unsigned(value, ms) || ms > max_sector_erase_ms) {
-        error = "--sector-erase-ms wants a whole number of milliseconds from 0 to 1000000, not '" + value + "'";
-        return false;
-    }
-    o.sector_erase_ns = ms * 1'000'000;
-    return true;
+    return set_chip_time(o.sector_erase_ns, value, max_sector_erase_ms, 1'000'000, "--sector-erase-ms",
+                         "milliseconds", error);
 }
 
 bool set_word_program(box_options& o, const std::string& value, std::string& error)
 {
-    uint64_t us = 0;
-    if (!parse_unsigned(value, us) || us > max_word_program_us) {
-        error = "--word-program-us wants a whole number of microseconds from 0 to 1000000, not '" + value + "'";
-        return false;
-    }
-    o.word_program_ns = us * 1'000;
-    return true;
+    return set_chip_time(o.word_program_ns, value, max_word_program_us, 1'000, "--word-program-us", "microseconds",
+                         error);
 }
 
 bool set_time_limit(box_options& o, const std::string& value, std::string& error)
