@@ -127,12 +127,12 @@ bool set_point(run_point& point, const char* name, const std::string& value, std
 
 bool set_vcd_from(box_options& o, const std::string& value, std::string& error)
 {
-    return set_point(o.vcd_from, "--vcd-from", value, error);
+    return set_point(o.vcd_from, box_option_name::vcd_from, value, error);
 }
 
 bool set_vcd_until(box_options& o, const std::string& value, std::string& error)
 {
-    return set_point(o.vcd_until, "--vcd-until", value, error);
+    return set_point(o.vcd_until, box_option_name::vcd_until, value, error);
 }
 
 bool set_port_log(box_options& o, const std::string& value, std::string&)
