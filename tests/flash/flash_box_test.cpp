@@ -18,6 +18,7 @@
 #include "images/catalogue.h"
 #include "link/debug_exchange.h"
 #include "sim/box.h"
+#include "sim/clock.h"
 #include "sim/faults.h"
 #include "sim/flash.h"
 #include "sim/program/image_check.h"
@@ -181,6 +182,28 @@ TEST_F(FlashBox, AStuckSectorEndsTheRunNamingIt)
     EXPECT_EQ(run.status, 255);
     EXPECT_EQ(run.out, "Flash info. : STMicroelectronics M29W640DT\nErase flash(all)...... failed.\n"
                        "Sector 5 at 0xFF850000 is not erased after 30 seconds.\n");
+}
+
+// A stuck sector is given up 30 s after its erase command (twice the chips'
+// 15 s datasheet maximum), polled once a second: the box's clock at the exit.
+TEST_F(FlashBox, EraseGivesUpAStuckSectorAfterThirtySeconds)
+{
+    sim::fault_set stuck;
+    stuck.erase_stuck = 0;
+    power_on("EN29LV640B", stuck);
+    capture_stdout([] { ASSERT_EQ(flash_identify(), 0); });
+    const child_result run = run_in_child([] {
+        static uint64_t start_ns;
+        start_ns = sim::now_ns();
+        sim::box_set_exit_hook([](int) { std::printf("waited %llu ms\n", (sim::now_ns() - start_ns) / 1000000ull); });
+        flash_erase();
+    });
+    EXPECT_EQ(run.status, 255);
+    const size_t at = run.out.rfind("waited ");
+    ASSERT_NE(at, std::string::npos) << run.out;
+    const unsigned long long waited_ms = std::stoull(run.out.substr(at + 7));
+    EXPECT_GE(waited_ms, 30000u);
+    EXPECT_LT(waited_ms, 31000u);
 }
 
 // After download and verify the image lies at its place, the rest of the
