@@ -282,6 +282,34 @@ INSTANTIATE_TEST_SUITE_P(SlowOrFailing, FlashBoxProgramFault, testing::Bool(),
                              return info.param ? "SlowProgram" : "ProgramFail";
                          });
 
+// Data polling on a word that will not program: DQ5 set (the chip's time
+// limit passed) ends the wait at once, where a word still programming is
+// polled up to the limit. By the box's clock, the failing word costs a small
+// part of the slow one's 100 reads.
+TEST_F(FlashBox, Dq5EndsTheDataPollingBeforeItsLimit)
+{
+    auto download_us = [](bool slow) {
+        sim::fault_set fault;
+        (slow ? fault.slow_program : fault.program_fail) = 0;
+        power_on("EN29LV640B", fault);
+        identify_and_erase();
+        const child_result run = run_in_child([] {
+            plan_image(0);
+            static uint64_t start_ns;
+            start_ns = sim::now_ns();
+            sim::box_set_exit_hook([](int) { std::printf("\nwaited %llu us\n", (sim::now_ns() - start_ns) / 1000ull); });
+            flash_download();
+        });
+        EXPECT_EQ(run.status, 255);
+        const size_t at = run.out.rfind("waited ");
+        return at == std::string::npos ? 0ull : std::stoull(run.out.substr(at + 7));
+    };
+    const unsigned long long failing = download_us(false);
+    const unsigned long long slow = download_us(true);
+    EXPECT_GT(failing, 0u);
+    EXPECT_LT(failing * 10, slow);
+}
+
 TEST_F(FlashBox, VerifyReportsAWordThatReadsBackWrong)
 {
     sim::fault_set fault;
