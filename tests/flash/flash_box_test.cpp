@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "board/board_init.h"
 #include "app/programming.h"
@@ -16,6 +17,7 @@
 #include "flash/verify.h"
 #include "app/run_sequence.h"
 #include "images/catalogue.h"
+#include "images/image_source.h"
 #include "link/debug_exchange.h"
 #include "sim/box.h"
 #include "sim/clock.h"
@@ -204,6 +206,27 @@ TEST_F(FlashBox, EraseGivesUpAStuckSectorAfterThirtySeconds)
     const unsigned long long waited_ms = std::stoull(run.out.substr(at + 7));
     EXPECT_GE(waited_ms, 30000u);
     EXPECT_LT(waited_ms, 31000u);
+}
+
+// A build carrying placeholder images proves cable, box and chip, then stops
+// before the erase with exit status 4: the box's flash keeps what it had.
+TEST_F(FlashBox, PlaceholderImagesStopBeforeTheEraseWithStatusFour)
+{
+    if (!images_are_placeholders)
+        GTEST_SKIP() << "built with real images";
+    power_on("S29GL064M");
+    const std::vector<uint16_t> before(sim::flash_array(), sim::flash_array() + flash_words);
+    const bool allowed = placeholder_images_allowed;
+    placeholder_images_allowed = false;
+    int32_t status = -1;
+    const std::string out = capture_stdout([&] { status = run_programming(0, true); });
+    placeholder_images_allowed = allowed;
+    EXPECT_EQ(status, 4);
+    EXPECT_NE(out.find("Flash info. : SPANSION S29GL064M R4\n"), std::string::npos) << out;
+    EXPECT_TRUE(out.ends_with("This build carries placeholder images, not the real bootloader: nothing was erased. "
+                              "Build vexload with -DVEXLOAD_IMAGE_DIR=<folder of the real images>.\n"))
+        << out;
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), sim::flash_array()));
 }
 
 // After download and verify the image lies at its place, the rest of the
