@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "board/board_init.h"
 #include "app/programming.h"
@@ -16,8 +17,10 @@
 #include "flash/verify.h"
 #include "app/run_sequence.h"
 #include "images/catalogue.h"
+#include "images/image_source.h"
 #include "link/debug_exchange.h"
 #include "sim/box.h"
+#include "sim/clock.h"
 #include "sim/faults.h"
 #include "sim/flash.h"
 #include "sim/program/image_check.h"
@@ -183,6 +186,49 @@ TEST_F(FlashBox, AStuckSectorEndsTheRunNamingIt)
                        "Sector 5 at 0xFF850000 is not erased after 30 seconds.\n");
 }
 
+// A stuck sector is given up 30 s after its erase command (twice the chips'
+// 15 s datasheet maximum), polled once a second: the box's clock at the exit.
+TEST_F(FlashBox, EraseGivesUpAStuckSectorAfterThirtySeconds)
+{
+    sim::fault_set stuck;
+    stuck.erase_stuck = 0;
+    power_on("EN29LV640B", stuck);
+    capture_stdout([] { ASSERT_EQ(flash_identify(), 0); });
+    const child_result run = run_in_child([] {
+        static uint64_t start_ns;
+        start_ns = sim::now_ns();
+        sim::box_set_exit_hook([](int) { std::printf("waited %llu ms\n", (sim::now_ns() - start_ns) / 1000000ull); });
+        flash_erase();
+    });
+    EXPECT_EQ(run.status, 255);
+    const size_t at = run.out.rfind("waited ");
+    ASSERT_NE(at, std::string::npos) << run.out;
+    const unsigned long long waited_ms = std::stoull(run.out.substr(at + 7));
+    EXPECT_GE(waited_ms, 30000u);
+    EXPECT_LT(waited_ms, 31000u);
+}
+
+// A build carrying placeholder images proves cable, box and chip, then stops
+// before the erase with exit status 4: the box's flash keeps what it had.
+TEST_F(FlashBox, PlaceholderImagesStopBeforeTheEraseWithStatusFour)
+{
+    if (!images_are_placeholders)
+        GTEST_SKIP() << "built with real images";
+    power_on("S29GL064M");
+    const std::vector<uint16_t> before(sim::flash_array(), sim::flash_array() + flash_words);
+    const bool allowed = placeholder_images_allowed;
+    placeholder_images_allowed = false;
+    int32_t status = -1;
+    const std::string out = capture_stdout([&] { status = run_programming(0, true); });
+    placeholder_images_allowed = allowed;
+    EXPECT_EQ(status, 4);
+    EXPECT_NE(out.find("Flash info. : SPANSION S29GL064M R4\n"), std::string::npos) << out;
+    EXPECT_TRUE(out.ends_with("This build carries placeholder images, not the real bootloader: nothing was erased. "
+                              "Build vexload with -DVEXLOAD_IMAGE_DIR=<folder of the real images>.\n"))
+        << out;
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), sim::flash_array()));
+}
+
 // After download and verify the image lies at its place, the rest of the
 // flash is erased, and the core would fetch a branch at 0xFFFFFFFC.
 TEST_F(FlashBox, DownloadAndVerifyLeaveTheImageAtItsPlace)
@@ -258,6 +304,34 @@ INSTANTIATE_TEST_SUITE_P(SlowOrFailing, FlashBoxProgramFault, testing::Bool(),
                          [](const testing::TestParamInfo<bool>& info) {
                              return info.param ? "SlowProgram" : "ProgramFail";
                          });
+
+// Data polling on a word that will not program: DQ5 set (the chip's time
+// limit passed) ends the wait at once, where a word still programming is
+// polled up to the limit. By the box's clock, the failing word costs a small
+// part of the slow one's 100 reads.
+TEST_F(FlashBox, Dq5EndsTheDataPollingBeforeItsLimit)
+{
+    auto download_us = [](bool slow) {
+        sim::fault_set fault;
+        (slow ? fault.slow_program : fault.program_fail) = 0;
+        power_on("EN29LV640B", fault);
+        identify_and_erase();
+        const child_result run = run_in_child([] {
+            plan_image(0);
+            static uint64_t start_ns;
+            start_ns = sim::now_ns();
+            sim::box_set_exit_hook([](int) { std::printf("\nwaited %llu us\n", (sim::now_ns() - start_ns) / 1000ull); });
+            flash_download();
+        });
+        EXPECT_EQ(run.status, 255);
+        const size_t at = run.out.rfind("waited ");
+        return at == std::string::npos ? 0ull : std::stoull(run.out.substr(at + 7));
+    };
+    const unsigned long long failing = download_us(false);
+    const unsigned long long slow = download_us(true);
+    EXPECT_GT(failing, 0u);
+    EXPECT_LT(failing * 10, slow);
+}
 
 TEST_F(FlashBox, VerifyReportsAWordThatReadsBackWrong)
 {
