@@ -5,7 +5,7 @@
 
 #include "board/board_init.h"
 #include "flash/commands.h"
-#include "flash/flash_bus.h"
+#include "flash/flash_cycles.h"
 #include "flash/identify.h"
 #include "flash/word_loops.h"
 #include "platform/system.h"
@@ -25,9 +25,8 @@ void flash_erase()
     for (int32_t k = 0; k < sector_count; ++k) {
         std::printf(".");
         std::fflush(stdout);
-        flash_command(command_erase_setup);
-        flash_unlock();
-        flash_write16(sector_table[k], command_sector_erase);
+        for (const bus_cycle& command : sector_erase_cycles(sector_table[k]))
+            run_bus_cycle(command);
         erase_wait(k, sector_table[k]);
     }
     std::printf(" done\n");

@@ -16,7 +16,7 @@
 
 namespace {
 
-using cycles = std::vector<bus_cycle>;
+using cycles = std::vector<seen_cycle>;
 
 // The run plans the image before the erase; download and verify read the plan.
 int plan_for(int32_t model_code)
@@ -59,30 +59,6 @@ TEST_F(Download, EachWordIsOneStoreOfCommandAndDataThenPolled)
                                      write32(0xFFFD0002, 0x00A000A5), read16(0xFFFD0004, 0),
                                      write32(0xFFFD0004, 0x00A08000), read16(0xFFFD0006, 0)});
     EXPECT_EQ(recorded_cycles(), expected);
-}
-
-// A link that sends exchanges in batches gets one target operation per batch,
-// however the operations nest; a word program goes with its first poll.
-TEST_F(Download, EveryOperationIsOneBatch)
-{
-    const struct {
-        const char* name;
-        void (*operation)();
-        std::vector<size_t> batch_ends;
-    } cases[] = {
-        {"register write", [] { gpr_write(3, 1); }, {2}},
-        {"store", [] { mem_write32(0x1000, 1); }, {5}},
-        {"flash write", [] { flash_write16(board_flash_base, 0xF0); }, {5}},
-        {"flash read", [] { flash_read16(board_flash_base); }, {5}},
-        {"control register write", [] { dcr_write(0x12, 1); }, {7}},
-        {"word program and poll", [] { flash_program_pair(0xFFFD0000, 0x1234); flash_read16(0xFFFD0000); }, {10}},
-        {"two stores", [] { mem_write32(0, 1); mem_write32(4, 2); }, {5, 10}},
-    };
-    for (const auto& c : cases) {
-        recorder_reset();
-        c.operation();
-        EXPECT_EQ(recorded_batch_ends, c.batch_ends) << c.name;
-    }
 }
 
 TEST_F(Download, ErasedWordsMakeNoBusCycleButStillDriveTheProgressLine)
@@ -135,7 +111,7 @@ TEST_F(Download, DataPollingDecidesOnDq7AndDq5)
         // Word 1 (0x1111) reads back 0x0000, done at once by its DQ7.
         size_t reads = 0;
         bool second_word_programmed = false;
-        for (const bus_cycle& cycle : recorded_cycles()) {
+        for (const seen_cycle& cycle : recorded_cycles()) {
             reads += cycle == read16(0xFFFD0000, 0);
             second_word_programmed |= cycle == write32(0xFFFD0000, 0x00A01111);
         }
