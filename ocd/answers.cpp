@@ -115,8 +115,13 @@ bool parse_scan_answer(const std::string& text, scan_answer& answer, std::string
     const std::vector<std::string> w = words_of(text);
     if (!w.empty() && parse_words(w, answer))
         return true;
-    error = "OpenOCD answered '" + quoted(text) + "', not what vexload-ocd's procedures answer";
+    error = answer_error(text);
     return false;
+}
+
+std::string answer_error(const std::string& text)
+{
+    return "OpenOCD answered '" + quoted(text) + "', not what vexload-ocd's procedures answer";
 }
 
 bool parse_claim_answer(const std::string& text, claim_answer& answer)

@@ -25,9 +25,13 @@ struct scan_answer {
     std::optional<uint64_t> read; // failed: status bit 32, data 31..0
 };
 
-// false, with the answer's first 60 printable characters in error, for
-// anything that is not one of the forms above.
+// false, with answer_error(text) in error, for anything that is not one of
+// the forms above.
 bool parse_scan_answer(const std::string& text, scan_answer& answer, std::string& error);
+
+// The line of an answer that is not what was asked for: its first 60
+// printable characters.
+std::string answer_error(const std::string& text);
 
 // "held WHO AGE_MS" (the claim of another run) or "" (taken).
 struct claim_answer {

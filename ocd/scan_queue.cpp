@@ -22,7 +22,9 @@ void append_scan(std::string& out, const exchange& e, uint8_t& ir)
     out += text;
 }
 
-scan_answer parsed(ocd_session& session, const std::string& text)
+// The answer of a request that gives one of two kinds (the same twice where one).
+scan_answer parsed(ocd_session& session, const std::string& text, scan_answer::kind_t kind,
+                   scan_answer::kind_t other)
 {
     scan_answer answer;
     std::string error;
@@ -32,6 +34,8 @@ scan_answer parsed(ocd_session& session, const std::string& text)
     // A set status bit in what went first or in the scans: the link failed.
     if (answer.kind == scan_answer::status || answer.kind == scan_answer::first_status)
         link_failure();
+    if (answer.kind != kind && answer.kind != other)
+        session_lost(session, answer_error(text));
     return answer;
 }
 
@@ -48,9 +52,8 @@ uint32_t send(ocd_session& session, scan_queue& queue)
 {
     const int scans = queue.data_scans;
     const std::string request = "vexload_do " + session.tap + (queue.strict ? " 1 {" : " 0 {") + take_waiting(queue) + "}";
-    const scan_answer answer = parsed(session, session_request(session, request, bulk_answer_ms + bulk_ms_per_scan * scans));
-    if (answer.kind != scan_answer::ok)
-        session_lost(session, "OpenOCD answered a batch's answer to single scans");
+    const scan_answer answer = parsed(session, session_request(session, request, bulk_answer_ms + bulk_ms_per_scan * scans),
+                                      scan_answer::ok, scan_answer::ok);
     return answer.data.value_or(0);
 }
 
@@ -106,9 +109,8 @@ repeat_result queue_repeat(ocd_session& session, scan_queue& queue, const exchan
                                 std::to_string(rule.mask) + " " + std::to_string(rule.value & rule.mask) + " " +
                                 std::to_string(rule.also) + " " + std::to_string(rule.every_ms) + " " +
                                 std::to_string(rule.limit_ms) + " " + std::to_string(rule.count);
-    const scan_answer answer = parsed(session, session_request(session, request, rule.limit_ms + bulk_answer_ms));
-    if (answer.kind != scan_answer::repeated)
-        session_lost(session, "OpenOCD answered another request's answer to a repeated read");
+    const scan_answer answer = parsed(session, session_request(session, request, rule.limit_ms + bulk_answer_ms),
+                                      scan_answer::repeated, scan_answer::repeated);
     ir_cache = ir;
     queue.last_is_write = false;
     return {answer.reads, *answer.data};
@@ -121,9 +123,8 @@ scan_answer queue_play(ocd_session& session, scan_queue& queue, const std::strin
     if (queue.last_is_write)
         add(session, queue, data_read_exchange());
     const std::string request = "vexload_svf " + session.tap + " {" + take_waiting(queue) + "} {" + svf + "}";
-    const scan_answer answer = parsed(session, session_request(session, request, bulk_answer_ms + answer_ms));
-    if (answer.kind != scan_answer::passed && answer.kind != scan_answer::failed)
-        session_lost(session, "OpenOCD answered another request's answer to a batch");
+    const scan_answer answer = parsed(session, session_request(session, request, bulk_answer_ms + answer_ms),
+                                      scan_answer::passed, scan_answer::failed);
     // The player leaves the instruction register as its file left it.
     ir_cache = ir_none;
     queue.last_is_write = false;
