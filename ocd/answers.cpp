@@ -77,6 +77,17 @@ bool parse_words(const std::vector<std::string>& w, scan_answer& a)
         a.data = data;
         return true;
     }
+    if (head == "values" && w.size() >= 2) {
+        long count = 0;
+        a.kind = scan_answer::values;
+        if (!count_word(w[1], count) || static_cast<size_t>(count) != w.size() - 2)
+            return false;
+        a.collected.resize(static_cast<size_t>(count));
+        for (size_t i = 0; i < a.collected.size(); ++i)
+            if (!hex_word(w[i + 2], 32, a.collected[i]))
+                return false;
+        return true;
+    }
     if (head == "passed" && w.size() == 1) {
         a.kind = scan_answer::passed;
         return true;

@@ -17,12 +17,14 @@
 // DATA. A batch: "passed", or "failed LINE [READ]" naming the first check of
 // the SVF file that failed and, where OpenOCD said, the 33 bits it read. What
 // ran before the main part of a request ("first") and failed: "first status K".
+// Collected reads: "values N DATA...", the N results in order.
 struct scan_answer {
-    enum kind_t { ok, status, repeated, passed, failed, first_status } kind = ok;
+    enum kind_t { ok, status, repeated, passed, failed, first_status, values } kind = ok;
     std::optional<uint32_t> data; // ok (when a data scan ran), repeated
     long index = 0;               // status, first_status: the data scan; failed: the line
     long reads = 0;               // repeated: how many reads
     std::optional<uint64_t> read; // failed: status bit 32, data 31..0
+    std::vector<uint32_t> collected; // values
 };
 
 // false, with answer_error(text) in error, for anything that is not one of

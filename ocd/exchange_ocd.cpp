@@ -56,12 +56,23 @@ uint32_t dbg_exchange(int instruction, uint32_t data, int final_bit)
     return queue_read(link.session, link.queue, e);
 }
 
+// A status bit, or a session that was lost (it has said why): either way
+// one line names what went, then vexload's message and what -t means here.
 void link_failure()
 {
     ocd_link& link = run_link();
     link.queue = scan_queue{};
+    if (!link.session.ending) {
+        // An adapter or box that has gone shows in a scan that cannot run.
+        session_request(link.session, "vexload_do " + link.session.tap + " 0 {{w 1}}");
+        std::fprintf(stderr, "vexload-ocd: the box answered an exchange with its status bit set: it reset itself or "
+                             "lost power, or its JTAG lines came loose\n");
+    }
     link.session.ending = true;
     std::fputs(link_failure_message, stdout);
+    std::fflush(stdout);
+    std::fprintf(stderr, "vexload-ocd: -t does nothing here: the clock is OpenOCD's 'adapter speed'; lower it in "
+                         "OpenOCD's configuration\n");
     platform_exit(-1);
 }
 

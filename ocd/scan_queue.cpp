@@ -116,6 +116,28 @@ repeat_result queue_repeat(ocd_session& session, scan_queue& queue, const exchan
     return {answer.reads, *answer.data};
 }
 
+std::vector<uint32_t> queue_collect(ocd_session& session, scan_queue& queue, const exchange_list& first,
+                                    const exchange_list& repeated, int count)
+{
+    for (const exchange& e : first)
+        add(session, queue, e);
+    // Each repetition scans its instruction first: it is run again and again.
+    uint8_t ir = ir_none;
+    const std::string scans = scan_list_of(repeated, ir);
+    queue.exchanges += static_cast<long long>(repeated.count) * count;
+    const std::string request = "vexload_collect " + session.tap + " {" + take_waiting(queue) + "} {" + scans + "} " +
+                                std::to_string(count);
+    const int answer_ms = bulk_answer_ms + bulk_ms_per_scan * repeated.count * count;
+    scan_answer answer =
+        parsed(session, session_request(session, request, answer_ms), scan_answer::values, scan_answer::values);
+    if (answer.collected.size() != static_cast<size_t>(count))
+        session_lost(session, answer_error(std::to_string(answer.collected.size()) + " values for " +
+                                           std::to_string(count) + " reads"));
+    ir_cache = ir;
+    queue.last_is_write = false;
+    return std::move(answer.collected);
+}
+
 scan_answer queue_play(ocd_session& session, scan_queue& queue, const std::string& svf, int answer_ms)
 {
     // The player's reset of the TAP clears the debug unit's record of a

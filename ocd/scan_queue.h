@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "link/exchange_list.h"
 #include "ocd/answers.h"
@@ -51,6 +52,11 @@ struct repeat_result {
     uint32_t last;  // what the last one read
 };
 repeat_result queue_repeat(ocd_session& session, scan_queue& queue, const exchange_list& read, const repeat_rule& rule);
+
+// The exchanges of first once, then those of repeated count times inside
+// OpenOCD; what the last exchange of each repetition read. What waits goes first.
+std::vector<uint32_t> queue_collect(ocd_session& session, scan_queue& queue, const exchange_list& first,
+                                    const exchange_list& repeated, int count);
 
 // An SVF file played by OpenOCD's player, what waits and the status of the
 // last write going first. The player resets the TAP before its first scan:

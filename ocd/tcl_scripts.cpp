@@ -29,7 +29,8 @@ if {[info exists ::vexload_claim] && [lindex $::vexload_claim 0] ne {@TOKEN@}
 // result masked is `value` or has a bit of `also` set, for at most `limit` ms
 // and `count` times (0: any): "reads N LAST". vexload_svf: `first`, then an
 // SVF file played by OpenOCD's player on its own side: "passed" or "failed
-// LINE READ" for the first check that failed.
+// LINE READ" for the first check that failed. vexload_collect: `first`,
+// then `scans` count times: "values COUNT LAST...", the last result of each.
 constexpr const char* procedures_text = R"tcl(
 proc vexload_alive {} {
   if {![info exists ::vexload_claim] || [lindex $::vexload_claim 0] ne {@TOKEN@}} {
@@ -82,6 +83,18 @@ proc vexload_until {tap first scans mask value also every limit count} {
       vexload_alive
     }
   }
+}
+proc vexload_collect {tap first scans count} {
+  vexload_alive
+  set f [vexload_first $tap $first]
+  if {$f ne {}} { return $f }
+  set values {}
+  for {set n 0} {$n < $count} {incr n} {
+    set r [vexload_scans $tap 1 $scans]
+    if {[lindex $r 0] ne {ok}} { return $r }
+    lappend values [lindex $r 1]
+  }
+  return "values $count $values"
 }
 proc vexload_svf {tap first text} {
   vexload_alive

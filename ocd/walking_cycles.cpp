@@ -17,15 +17,21 @@ bool fits_displacement(int64_t d)
 
 } // namespace
 
+exchange_list seat(walker& w, uint32_t address)
+{
+    exchange_list list;
+    list.add(data_write_exchange(address));
+    list.add(execute_exchange(mfspr_from_ddr(address_gpr)));
+    w = {true, address};
+    return list;
+}
+
 exchange_list walk(walker& w, const bus_cycle& cycle)
 {
     exchange_list list;
     const int64_t step = int64_t{cycle.address} - w.r1;
-    if (!w.seated || !fits_displacement(step)) {
-        list.add(data_write_exchange(cycle.address));
-        list.add(execute_exchange(mfspr_from_ddr(address_gpr)));
-        w = {true, cycle.address};
-    }
+    if (!w.seated || !fits_displacement(step))
+        list = seat(w, cycle.address);
     const auto d = static_cast<int16_t>(int64_t{cycle.address} - w.r1);
     const uint32_t update_form = primary_opcode(cycle.kind) + 1;
     if (is_load(cycle.kind)) {

@@ -19,6 +19,9 @@ struct walker {
 // is not yet, or where the displacement would not fit 16 bits.
 exchange_list walk(walker& w, const bus_cycle& cycle);
 
+// Seats r1 at address: its two exchanges.
+exchange_list seat(walker& w, uint32_t address);
+
 // A 32-bit load at an aligned address that reads two flash words at once,
 // the one at the lower address in the high half, as the bus puts them.
 constexpr bus_cycle two_word_check_cycle(uint32_t address, uint16_t first, uint16_t second)
