@@ -10,6 +10,8 @@
 #include "flash/word_loops.h"
 #include "platform/system.h"
 
+int32_t words_programmed = 0;
+
 void program_failed()
 {
     std::printf("failed.\nRetry after reboot Box.\n");
@@ -44,6 +46,7 @@ void download_word(int32_t i)
     const uint32_t address = planned_word_address(i);
     flash_program_pair(address, word);
     wait_for_program(address, word);
+    ++words_programmed;
 }
 
 void download_each_word()

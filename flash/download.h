@@ -9,6 +9,9 @@
 // Programs the planned image (see flash/image_plan.h).
 void flash_download();
 
+// Words of the planned image confirmed programmed so far, for a run's report.
+extern int32_t words_programmed;
+
 // Word i of the planned image as the download handles it: nothing for an
 // erased word, else the program pair and data polling. The progress line is
 // the caller's.

@@ -19,10 +19,15 @@ void erase_timed_out(int32_t sector, uint32_t address)
 
 void flash_erase()
 {
-    std::printf("Erase flash(all)");
+    erase_sectors("all", 0, sector_count);
+}
+
+void erase_sectors(const char* what, int32_t first, int32_t end)
+{
+    std::printf("Erase flash(%s)", what);
     std::fflush(stdout);
     flash_reset();
-    for (int32_t k = 0; k < sector_count; ++k) {
+    for (int32_t k = first; k < end; ++k) {
         std::printf(".");
         std::fflush(stdout);
         for (const bus_cycle& command : sector_erase_cycles(sector_table[k]))

@@ -9,13 +9,17 @@
 #include "flash/progress.h"
 #include "flash/word_loops.h"
 
+int32_t words_checked = 0;
+
 // Every word is compared, erased ones included: the download skipped those.
 int verify_word(int32_t i)
 {
     const uint16_t expected = image_word_at(*planned_image, i);
     const bus_cycle read = word_check_cycle(planned_word_address(i), expected);
-    if (answer_shows(read.expect, run_bus_cycle(read)))
+    if (answer_shows(read.expect, run_bus_cycle(read))) {
+        ++words_checked;
         return 0;
+    }
     // The second read is the one reported.
     const uint16_t second = static_cast<uint16_t>(run_bus_cycle(read));
     std::printf(" error(0x%04X, 0x%04X)\n", second, expected);

@@ -98,8 +98,11 @@ int32_t take_up_words(ocd_link& link, int32_t first, int32_t end, progress& p, i
     int32_t i = first;
     for (; i < end && programmed < most; ++i) {
         p.up_to(i);
-        programmed += word_at(i) != erased_word;
+        if (word_at(i) == erased_word)
+            continue;
+        ++programmed;
         take_up_word(link, i);
+        ++words_programmed;
     }
     return i;
 }
@@ -109,7 +112,7 @@ int32_t take_up_words(ocd_link& link, int32_t first, int32_t end, progress& p, i
 int32_t download_batch(ocd_link& link, uint32_t& settle_clocks, int32_t first, int32_t end, progress& p)
 {
     batch b = batch_from(first);
-    bool any = false;
+    int32_t words = 0;
     for (int32_t i = first; i < end; ++i) {
         const uint16_t word = word_at(i);
         if (word == erased_word)
@@ -117,10 +120,11 @@ int32_t download_batch(ocd_link& link, uint32_t& settle_clocks, int32_t first, i
         const uint32_t address = planned_word_address(i);
         add_cycle(b, program_pair_cycle(address, word), i);
         add_cycle(b, program_poll_cycle(address, word), i, settle_clocks);
-        any = true;
+        ++words;
     }
-    const batch_outcome outcome = any ? play_batch(link, b) : batch_outcome{};
+    const batch_outcome outcome = words > 0 ? play_batch(link, b) : batch_outcome{};
     if (outcome.passed) {
+        words_programmed += words;
         p.up_to(end - 1);
         return end;
     }
@@ -136,6 +140,7 @@ int32_t download_batch(ocd_link& link, uint32_t& settle_clocks, int32_t first, i
         poll_from(link, failed, program_poll{word_at(failed)}, static_cast<uint16_t>(*outcome.read));
     else
         poll_on(link, failed, program_poll{word_at(failed), 1});
+    ++words_programmed;
     // Programmed after all, only later than its first poll.
     settle_clocks = std::min(settle.most, std::max(settle.first, settle.factor * settle_clocks));
     return take_up_words(link, failed + 1, end, p, blind_words);

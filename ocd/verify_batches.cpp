@@ -34,6 +34,7 @@ int32_t verify_batch(ocd_link& link, int32_t first, int32_t end, progress& p)
     }
     const batch_outcome outcome = play_batch(link, b);
     if (outcome.passed) {
+        words_checked += end - first;
         p.up_to(end - 1);
         return end;
     }
