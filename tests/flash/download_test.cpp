@@ -10,6 +10,7 @@
 #include "flash/verify.h"
 #include "target/memory.h"
 #include "target/registers.h"
+#include "tests/e2e/expected_output.h"
 #include "tests/flash/bus_cycles.h"
 #include "tests/flash/capture_stdout.h"
 #include "tests/flash/flash_fixture.h"
@@ -166,34 +167,27 @@ TEST_F(Download, PlacementKeepsEveryImageInsideTheFlash)
     }
 }
 
-// The progress line of a whole run, built from the block number k:
-// P = k * 100 * 1024 / count, dots = 11 * k / 19.
-std::string expected_progress(const char* title, int32_t count, int last_dots)
-{
-    std::string text;
-    for (int32_t k = 0; k * 1024 < count - 1; ++k) {
-        const int32_t percent = count == 0x18000 ? k * 25 / 24 : k * 25 / 32;
-        text.append("\r").append(title).append(11 * k / 19, '.');
-        text.append(" ").append(std::to_string(percent)).append("%");
-    }
-    text.append("\r").append(title).append(last_dots, '.').append(" done\n");
-    return text;
-}
-
-TEST(ProgressLine, WholeRunsOfBothImageLengths)
+// Every byte of a whole run: of 0x800 words (the lines at words 0 and 1024 and
+// the last), and of the image lengths, as written out for the end-to-end runs.
+TEST(ProgressLine, WholeRuns)
 {
     struct run_case {
         int32_t count;
-        int last_dots;
         const char* title;
+        std::string text;
     };
-    for (const run_case& c : {run_case{0x18000, 55, "Downloading."}, run_case{0x20000, 73, "Checking."}}) {
+    const run_case cases[] = {
+        {0x800, "Downloading.", "\rDownloading. 0%\rDownloading. 50%\rDownloading. done\n"},
+        {0x18000, "Downloading.", expected::progress("Downloading.", 0x18000)},
+        {0x20000, "Checking.", expected::progress("Checking.", 0x20000)},
+    };
+    for (const run_case& c : cases) {
         SCOPED_TRACE(c.count);
         const std::string printed = capture_stdout([&] {
             for (int32_t i = 0; i < c.count; ++i)
                 progress_line(c.title, i, c.count);
         });
-        EXPECT_EQ(printed, expected_progress(c.title, c.count, c.last_dots));
+        EXPECT_EQ(printed, c.text);
     }
 }
 
