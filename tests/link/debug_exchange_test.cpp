@@ -77,7 +77,8 @@ TEST_F(DebugExchange, PortCostFollowsClockDelay)
 
 // What only the bits sent show (the box's TAP judges the TMS walk): the
 // instruction bit 0 first in clocks 6 to 12, TMS high on its last bit; the
-// word bit 0 first, then the final bit as 0 or 1 with TMS high; TCK rests high.
+// word bit 0 first from clock 17 (5 without the instruction), then the final
+// bit as 0 or 1 with TMS high; TCK rests high.
 TEST_F(DebugExchange, TdiCarriesTheInstructionTheWordAndTheFinalBit)
 {
     using e = tap_edge;
@@ -87,16 +88,15 @@ TEST_F(DebugExchange, TdiCarriesTheInstructionTheWordAndTheFinalBit)
         uint32_t data;
         int final_bit;
         std::vector<tap_edge> instruction_bits; // none: the instruction is already selected
-        size_t first_data_clock;
         tap_edge final_edge;
     } cases[] = {
-        {"data word 1, final bit 1", dbg_data, 0x00000001, 1, {e{0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 1}, {0, 0}, {1, 1}},
-            16, {1, 1}},
-        {"read form", dbg_data, 0, 0, {}, 4, {1, 0}},
-        {"instruction word", dbg_execute, 0x7C13FAA6, 1, {e{0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 1}, {0, 1}, {1, 0}},
-            16, {1, 1}},
+        {"data word 1, final bit 1", dbg_data, 0x00000001, 1,
+            {e{0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 1}, {0, 0}, {1, 1}}, {1, 1}},
+        {"read form", dbg_data, 0, 0, {}, {1, 0}},
+        {"instruction word", dbg_execute, 0x7C13FAA6, 1,
+            {e{0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 1}, {0, 1}, {1, 0}}, {1, 1}},
         {"final bit taken as boolean", dbg_control, 0xB8000000, 4,
-            {e{0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 0}, {0, 1}, {1, 0}}, 16, {1, 1}},
+            {e{0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 0}, {0, 1}, {1, 0}}, {1, 1}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -104,15 +104,16 @@ TEST_F(DebugExchange, TdiCarriesTheInstructionTheWordAndTheFinalBit)
         ir_cache = c.instruction_bits.empty() ? static_cast<uint8_t>(c.instruction) : 0;
         dbg_exchange(c.instruction, c.data, c.final_bit);
         const std::vector<tap_edge> edges = recorded_edges();
-        ASSERT_EQ(edges.size(), c.first_data_clock + 35);
+        const size_t first_data_clock = c.instruction_bits.empty() ? 4 : 16;
+        ASSERT_EQ(edges.size(), first_data_clock + 35);
         if (!c.instruction_bits.empty()) {
             EXPECT_EQ(std::vector<tap_edge>(edges.begin() + 5, edges.begin() + 12), c.instruction_bits);
         }
         uint32_t word = 0;
         for (int bit = 0; bit < 32; ++bit)
-            word |= static_cast<uint32_t>(edges[c.first_data_clock + bit].tdi) << bit;
+            word |= static_cast<uint32_t>(edges[first_data_clock + bit].tdi) << bit;
         EXPECT_EQ(word, c.data);
-        EXPECT_EQ(edges[c.first_data_clock + 32], c.final_edge);
+        EXPECT_EQ(edges[first_data_clock + 32], c.final_edge);
         EXPECT_EQ(recording_port.writes.back() & 0x04, 0x04);
     }
 }
