@@ -167,8 +167,9 @@ TEST_F(Download, PlacementKeepsEveryImageInsideTheFlash)
     }
 }
 
-// Every byte of a whole run: of 0x800 words (the lines at words 0 and 1024 and
-// the last), and of the image lengths, as written out for the end-to-end runs.
+// Every byte of a whole run: of 64 words and of 0x800 (the lines at word 0,
+// at 1024 and at the last), and of the image lengths, as written out for the
+// end-to-end runs.
 TEST(ProgressLine, WholeRuns)
 {
     struct run_case {
@@ -177,6 +178,7 @@ TEST(ProgressLine, WholeRuns)
         std::string text;
     };
     const run_case cases[] = {
+        {64, "Checking.", "\rChecking. 0%\rChecking. done\n"},
         {0x800, "Downloading.", "\rDownloading. 0%\rDownloading. 50%\rDownloading. done\n"},
         {0x18000, "Downloading.", expected::progress("Downloading.", 0x18000)},
         {0x20000, "Checking.", expected::progress("Checking.", 0x20000)},
