@@ -83,7 +83,7 @@ TEST_F(Program, BadBoxOptionsEndWithStatus2)
         {{"--vdc", "typo.vcd"}, "unknown option '--vdc'"},
         // The next word is another option, not a file named "--".
         {{"--flash", "--"}, "vexload-sim: --flash needs a value\n"},
-        {{"--vcd", "--", "-m", "zorvan50s"}, "vexload-sim: --vcd needs a value\n"},
+        {{"--fault", "tdo-stuck-0", "--vcd", "--"}, "vexload-sim: --vcd needs a value\n"},
         {{"--port-log=--chip", "--"}, "--port-log needs a value"},
         // A box option among vexload's words would be lost.
         {{"--", "-m", "zorvan50s", "-c", "1", "--flash", "late.flash"},
