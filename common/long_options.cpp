@@ -22,7 +22,7 @@ const long_option* row_named(const option_table& table, const std::string& name)
     return nullptr;
 }
 
-// The row a word of vexload's names: the name alone or "--name=...".
+// The row whose name a word of vexload's is, alone or as "--name=...".
 const long_option* row_in_word(const option_table& table, const std::string& word)
 {
     for (const long_option& row : table.rows)

@@ -6,9 +6,11 @@
 // bound to (the box's, the engine's, the jobs' both programs share); a bad
 // value gets one wording for every option: "NAME wants WHAT, not 'VALUE'".
 //
-// getopt_long, CLI11 and cxxopts were weighed: each takes an abbreviation of a
-// name, reads vexload's "-m" as an option of its own or gathers words from
-// the whole line, where these words must stop at vexload's first one.
+// Libraries weighed: getopt_long takes an abbreviation of a name and reads
+// vexload's "-m" as an option of its own; cxxopts gathers words from the whole
+// line; CLI11 (Debian 12's 2.1, prefix_command) stops at vexload's first
+// word, but takes "--" as a value, hands a misspelt name on to vexload and
+// gives a flag "=1": each would need the checks this reader is made of.
 #pragma once
 
 #include <cstddef>
