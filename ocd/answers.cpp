@@ -154,11 +154,12 @@ bool parse_setup_answer(const std::string& text, setup_answer& answer)
 {
     answer = setup_answer{};
     const std::vector<std::string> parts = split(text, " | ");
-    if (parts.size() != 3)
+    if (parts.size() != 4)
         return false;
     answer.taps = words_of(parts[0]);
     answer.chain_rows = split(parts[1], ";");
     answer.reset_config = parts[2];
+    answer.adapter = quoted(parts[3]);
     return true;
 }
 

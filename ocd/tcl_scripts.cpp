@@ -131,7 +131,7 @@ proc vexload_adapter {command} {
 concat)tcl";
 
 constexpr const char* setup_query_text =
-    R"tcl(join [list [jtag names] [string map {"\n" ";"} [scan_chain]] [reset_config]] { | })tcl";
+    R"tcl(join [list [jtag names] [string map {"\n" ";"} [scan_chain]] [reset_config] [adapter name]] { | })tcl";
 
 constexpr const char* release_text = R"tcl(
 if {[info exists ::vexload_claim] && [lindex $::vexload_claim 0] eq {@TOKEN@}} {
