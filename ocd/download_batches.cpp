@@ -152,6 +152,11 @@ void download_words()
 {
     ocd_link& link = open_link();
     link.session.step = run_step::downloading;
+    if (!link.batches) {
+        download_each_word();
+        link.session.step = run_step::downloaded;
+        return;
+    }
     uint32_t settle_clocks = 0;
     run_batches("Downloading.", planned_image->words, [&](int32_t first, int32_t end, progress& p) {
         return download_batch(link, settle_clocks, first, end, p);

@@ -42,6 +42,10 @@ option_table engine_table(engine_options& o)
         "pause between reads of a sector being erased, 1 to 1000 ms (default 50; vexload waits 1000)",
         whole_number("a whole number of milliseconds", 1, erase_poll_most_ms,
             [&o](uint64_t ms) { o.erase_poll_ms = static_cast<uint32_t>(ms); })});
+    table.rows.push_back({"--no-batches", nullptr,
+        "download, verify and read word by word, each word in requests of its own, with vexload's own algorithm: "
+        "exact and slow, for an OpenOCD or adapter on which the batches misbehave",
+        flag(o.no_batches)});
     add_version_and_help(table, o.version, o.help);
     return table;
 }

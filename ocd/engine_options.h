@@ -11,6 +11,7 @@ struct engine_options {
     int port = 6666;            // OpenOCD's default Tcl port
     std::string tap;            // empty: the only TAP OpenOCD has
     uint32_t erase_poll_ms = 50;
+    bool no_batches = false;    // download, verify and read word by word, in single requests
     bool help = false;
     bool version = false;
     int tool_arguments = 1; // index of the first word for the tool

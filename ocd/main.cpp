@@ -51,7 +51,7 @@ int main(int argc, char* argv[])
         std::printf("vexload-ocd %s\n", VEXLOAD_VERSION);
         return 0;
     }
-    ocd_link_configure(options.host, options.port, options.tap, options.erase_poll_ms);
+    ocd_link_configure(options);
     catch_stops();
 
     std::vector<char*> tool_argv{argv[0]};

@@ -47,6 +47,12 @@ uint16_t* spread(const std::vector<uint32_t>& values, uint16_t* out)
 
 void ocd_read_words(ocd_link& link, uint32_t address, uint32_t count, uint16_t* out)
 {
+    if (!link.batches) {
+        // vexload's own read, one request a word.
+        for (uint32_t i = 0; i < count; ++i)
+            out[i] = flash_read16(address + 2 * i);
+        return;
+    }
     // A word before the first aligned pair, and one after the last, alone.
     if (count > 0 && (address & 3) != 0) {
         *out++ = flash_read16(address);

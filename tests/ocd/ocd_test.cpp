@@ -96,9 +96,11 @@ protected:
         scratch.push_back(scratch_file(stem));
         return scratch.back();
     }
-    std::vector<std::string> ocd_args(const served_box& box, std::vector<std::string> tool_args)
+    std::vector<std::string> ocd_args(const served_box& box, std::vector<std::string> tool_args,
+                                      const std::vector<std::string>& engine_args = {})
     {
         tool_args.insert(tool_args.begin(), {"--openocd", "127.0.0.1:" + std::to_string(box.tcl_port), "--"});
+        tool_args.insert(tool_args.begin(), engine_args.begin(), engine_args.end());
         return tool_args;
     }
     std::vector<std::string> scratch;
@@ -109,6 +111,7 @@ struct box_case {
     std::vector<std::string> box_args;
     std::vector<std::string> tool_args;
     bool quiet = false; // a run whose batches all pass keeps OpenOCD's output short
+    std::vector<std::string> engine_args = {};
 };
 
 std::string case_name(const testing::TestParamInfo<box_case>& info)
@@ -142,7 +145,7 @@ TEST_P(OcdAsSim, SameOutputStatusAndFlash)
     box_args.insert(box_args.end(), {"--sector-erase-ms", "0", "--flash", served_flash});
     std::string error;
     ASSERT_TRUE(box.start(real_sim, box_args, error)) << error;
-    const program_result served = run_program(real_ocd, ocd_args(box, c.tool_args));
+    const program_result served = run_program(real_ocd, ocd_args(box, c.tool_args, c.engine_args));
     const std::string openocd_log = slurp(box.openocd_log);
     box.stop();
 
@@ -165,6 +168,10 @@ INSTANTIATE_TEST_SUITE_P(BoxFaults, OcdAsSim,
         // taken up as they are found.
         box_case{"slow_words_taken_up", {"--word-program-us", "400"}, {"-m", TEST_MODEL, "-c", "1"}},
         box_case{"program_fail", {"--fault", "program-fail=700"}, {"-m", TEST_MODEL, "-c", "1"}},
+        // Word by word, no batch: vexload's own algorithm in single requests.
+        box_case{"no_batches", {}, {"-m", TEST_MODEL, "-c", "1"}, true, {"--no-batches"}},
+        box_case{"no_batches_verify_mismatch", {"--fault", "verify-mismatch=700"}, {"-m", TEST_MODEL, "-c", "1"},
+                 false, {"--no-batches"}},
         box_case{"slow_program", {"--fault", "slow-program=700"}, {"-m", TEST_MODEL, "-c", "1"}},
         box_case{"verify_mismatch", {"--fault", "verify-mismatch=700"}, {"-m", TEST_MODEL, "-c", "1"}},
         box_case{"erase_stuck", {"--fault", "erase-stuck=131"}, {"-m", TEST_MODEL}},
