@@ -10,15 +10,16 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "tests/ocd/served_box.h"
 #include "tests/support/file_text.h"
 #include "tests/support/lintian.h"
+#include "tests/support/patterned_flash.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_file.h"
+#include "tests/support/unprivileged.h"
 
 namespace {
 
@@ -65,17 +66,6 @@ program_result run_arm64(const std::string& program, const std::vector<std::stri
     return run_program(ARM64_RUN, emulated(program, args));
 }
 
-// A flash file of a known pattern, so that any write to the chip shows.
-std::string patterned_flash(const std::string& stem)
-{
-    const std::string path = scratch_file(stem);
-    std::string bytes(8u << 20, '\0');
-    for (size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<char>(i * 5 + 1);
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
-
 class Arm64 : public testing::Test {
 protected:
     void SetUp() override
@@ -86,17 +76,8 @@ protected:
         ASSERT_TRUE(fs::exists(arm64_ocd)) << "the arm64_build fixture did not run";
         ASSERT_TRUE(fs::exists(real_sim)) << "the real_images_build fixture did not run";
     }
-    void TearDown() override
-    {
-        for (const std::string& f : scratch)
-            std::remove(f.c_str());
-    }
-    std::string flash(const std::string& stem)
-    {
-        scratch.push_back(patterned_flash(stem));
-        return scratch.back();
-    }
-    std::vector<std::string> scratch;
+    std::string flash(const std::string& stem) { return scratch.flash(stem); }
+    scratch_files scratch;
 };
 
 // The same images as this machine's real-images tree, or no run of the two
@@ -185,21 +166,14 @@ INSTANTIATE_TEST_SUITE_P(ThroughOpenOcd, Arm64Run,
                  {"-m", TEST_MODEL, "-c", "1"}, true, "\nProgramming failed !\n", false}),
     [](const testing::TestParamInfo<run_case>& info) { return std::string(info.param.name); });
 
-// How the test drops root: setpriv to nobody; empty when already unprivileged.
-std::vector<std::string> unprivileged()
-{
-    if (geteuid() != 0)
-        return {};
-    return {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
-}
-
 // arm64 has no port instructions: the refusal names ppdev's reason alone and
 // says that ppdev is the only way. Run unprivileged, so that a port this
 // machine may have is never opened.
 TEST_F(Arm64, VexloadReachesThePortThroughPpdevOnly)
 {
-    if (geteuid() == 0 && shell("command -v setpriv >/dev/null && id nobody >/dev/null").status != 0)
-        GTEST_SKIP() << "running as root without setpriv or the user nobody";
+    const std::string reason = cannot_drop_root();
+    if (!reason.empty())
+        GTEST_SKIP() << reason;
     if (shell("setpriv --reuid=nobody --regid=nogroup --clear-groups test -w /dev/parport0").status == 0)
         GTEST_SKIP() << "/dev/parport0 is open to every user here: vexload would drive it";
     // The package's vexload, its library and the emulator's runner where nobody reaches them.
