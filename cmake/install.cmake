@@ -49,7 +49,7 @@ else()
 
   # No compiler identification in the installed binaries (.comment): it
   # carries nothing a user needs and differs from one compiler build to the next.
-  find_program(VEXLOAD_OBJCOPY NAMES objcopy ${CMAKE_OBJCOPY})
+  find_program(VEXLOAD_OBJCOPY NAMES ${CMAKE_OBJCOPY} objcopy)
   if(VEXLOAD_OBJCOPY)
     set(installed_binaries "")
     foreach(program IN LISTS vexload_packaged_programs)
@@ -159,11 +159,24 @@ else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
   find_program(VEXLOAD_DPKG dpkg)
-  if(VEXLOAD_DPKG)
+  find_program(VEXLOAD_DPKG_ARCHITECTURE dpkg-architecture)
+  if(CMAKE_CROSSCOMPILING AND VEXLOAD_DPKG_ARCHITECTURE)
+    # A package for the machine the cross compiler builds for (arm64), by
+    # Debian's name of its GNU type (aarch64-linux-gnu).
+    execute_process(COMMAND ${VEXLOAD_DPKG_ARCHITECTURE} -t ${CMAKE_LIBRARY_ARCHITECTURE} -q DEB_HOST_ARCH
+      OUTPUT_VARIABLE vexload_deb_arch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET COMMAND_ERROR_IS_FATAL ANY)
+  elseif(VEXLOAD_DPKG AND NOT CMAKE_CROSSCOMPILING)
     execute_process(COMMAND ${VEXLOAD_DPKG} --print-architecture
       OUTPUT_VARIABLE vexload_deb_arch OUTPUT_STRIP_TRAILING_WHITESPACE)
   else()
     set(vexload_deb_arch ${CMAKE_SYSTEM_PROCESSOR})
+  endif()
+  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${vexload_deb_arch})
+  set(CPACK_VEXLOAD_HOST_ARCH ${vexload_deb_arch})
+  # The libraries the cross compiler links against, for a package's Depends
+  # where that architecture's own are not installed (package_depends.cmake).
+  if(CMAKE_CROSSCOMPILING)
+    set(CPACK_VEXLOAD_CROSS_LIBRARY_DIRS ${CMAKE_CXX_IMPLICIT_LINK_DIRECTORIES})
   endif()
   set(CPACK_DEBIAN_FILE_NAME vexload_${PROJECT_VERSION}_${vexload_deb_arch}-${vexload_image_kind}.deb)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "vexload maintainers <support@vexload.invalid>")

@@ -3,7 +3,9 @@
 // used when the process has been granted the ports (ioperm by the port-I/O
 // library, or by the operator's own setup); where they are refused, the
 // library's port functions (ppdev) carry every access; where neither works the
-// run ends with one line saying what to do, never with a crash.
+// run ends with one line saying what to do, never with a crash. A processor
+// without port instructions (arm64) reaches the port through ppdev only, and
+// its refusal says so instead of speaking of root and ioperm.
 #include <csetjmp>
 #include <csignal>
 #include <cstdio>
@@ -83,16 +85,26 @@ bool try_direct_access(uint16_t port, uint8_t value_out, uint8_t* value_in)
 {
     const char* why = port_io.WinIoErrorText != nullptr ? port_io.WinIoErrorText() : nullptr;
     const unsigned address = static_cast<unsigned>(port);
-    if (why == nullptr)
+    if (why == nullptr && have_port_instructions)
         std::printf("Parallel port 0x%X is not accessible: run vexload as root, or join the group "
                     "that owns /dev/parport0; a PC without a parallel port uses vexload-ocd.\n",
+                    address);
+    else if (why == nullptr)
+        std::printf("Parallel port 0x%X is not accessible: this processor has no port instructions and vexload "
+                    "reaches the port through ppdev only, by its port-I/O library: reinstall the package and "
+                    "join the group that owns /dev/parport0; a PC without a parallel port uses vexload-ocd.\n",
                     address);
     else if (library_answered)
         std::printf("Parallel port 0x%X failed in mid-run: %s. The flash may be half written: check the "
                     "port and run vexload again.\n",
                     address, why);
-    else
+    else if (have_port_instructions)
         std::printf("Parallel port 0x%X is not accessible: %s (see PORT ACCESS in man vexload; a PC without a "
+                    "parallel port uses vexload-ocd).\n",
+                    address, why);
+    else
+        std::printf("Parallel port 0x%X is not accessible: %s (this processor has no port instructions: vexload "
+                    "reaches the port through ppdev only; see PORT ACCESS in man vexload; a PC without a "
                     "parallel port uses vexload-ocd).\n",
                     address, why);
     platform_exit(-1);

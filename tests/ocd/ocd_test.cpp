@@ -19,6 +19,7 @@
 
 #include "tests/ocd/served_box.h"
 #include "tests/support/run_program.h"
+#include "tests/support/patterned_flash.h"
 #include "tests/support/scratch_file.h"
 
 namespace {
@@ -37,17 +38,6 @@ std::string slurp(const std::string& path)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-// A flash file of a known pattern, so that any write to the chip shows.
-std::string patterned_flash(const std::string& stem)
-{
-    const std::string path = scratch_file(stem);
-    std::string bytes(8u << 20, '\0');
-    for (size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<char>(i * 7 + 3);
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
 }
 
 // Lines OpenOCD wrote while serving vexload-ocd's connections.
@@ -82,21 +72,8 @@ protected:
         ASSERT_TRUE(std::filesystem::exists(real_ocd)) << "the real_images_build fixture did not run";
         ASSERT_TRUE(std::filesystem::exists(main_ocd)) << "the main_build_package fixture did not run";
     }
-    void TearDown() override
-    {
-        for (const std::string& f : scratch)
-            std::remove(f.c_str());
-    }
-    std::string flash(const std::string& stem)
-    {
-        scratch.push_back(patterned_flash(stem));
-        return scratch.back();
-    }
-    std::string file(const std::string& stem)
-    {
-        scratch.push_back(scratch_file(stem));
-        return scratch.back();
-    }
+    std::string flash(const std::string& stem) { return scratch.flash(stem); }
+    std::string file(const std::string& stem) { return scratch.file(stem); }
     std::vector<std::string> ocd_args(const served_box& box, std::vector<std::string> tool_args,
                                       const std::vector<std::string>& engine_args = {})
     {
@@ -104,7 +81,7 @@ protected:
         tool_args.insert(tool_args.begin(), engine_args.begin(), engine_args.end());
         return tool_args;
     }
-    std::vector<std::string> scratch;
+    scratch_files scratch;
 };
 
 struct box_case {

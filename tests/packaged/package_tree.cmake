@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # Packages a build tree and unpacks the package as a technician installs it:
 #   cmake -D TREE=DIR -D OUT=DIR [-D IMAGES=DIR -D WRITER=PROGRAM -D IMAGE_LIST=... -D SOURCE_DIR=...
-#         -D GENERATOR=... -D CONFIGURE_ARGS=... -D TARGETS=...] -P package_tree.cmake
+#         -D GENERATOR=... -D CONFIGURE_ARGS=... -D TARGETS=...] [-D REQUIRES=PROGRAMS] -P package_tree.cmake
 # With IMAGES, test images are written there first and TREE is configured with
 # them as VEXLOAD_IMAGE_DIR and built (only TARGETS). The installed tree ends
 # up in OUT/root (prefix OUT/root/usr): the Debian package unpacked with
@@ -13,6 +13,16 @@ function(run)
     message(FATAL_ERROR "failed (${result}): ${line}")
   endif()
 endfunction()
+
+# A tree whose compiler is not installed is not made: its tests say why.
+foreach(program IN LISTS REQUIRES)
+  find_program(found_${program} ${program})
+  if(NOT found_${program})
+    message(STATUS "${program} is not installed (scripts/setup installs it): ${TREE} is not made")
+    file(REMOVE_RECURSE ${OUT}/root ${OUT}/package)
+    return()
+  endif()
+endforeach()
 
 if(IMAGES)
   file(MAKE_DIRECTORY ${IMAGES})
