@@ -9,10 +9,9 @@
 #include <sstream>
 #include <unordered_map>
 
-#include <unistd.h>
-
 #include "link/cable.h"
 #include "link/debug_exchange.h"
+#include "ocd/run_host.h"
 #include "ocd/run_step.h"
 #include "ocd/svf_text.h"
 #include "ocd/tcl_client.h"
@@ -47,6 +46,7 @@ bool tail_unverified = false;  // the last exchange sent may have failed its ope
 bool box_touched = false;      // a scan or the reset line has reached the box
 bool ending = false;           // the run is ending: nothing more goes to the box
 bool claimed = false;
+tcl_client client;
 long long exchanges = 0;
 // A read sent again as it was sent before (a register saved and restored
 // around every control-register write) is expected to answer as it did: its
@@ -97,7 +97,7 @@ std::string run(const std::string& script, int answer_ms = tcl_answer_ms)
 {
     std::string answer;
     std::string error;
-    if (!tcl_request(guarded(script), answer, error, answer_ms)) {
+    if (!tcl_request(client, guarded(script), answer, error, answer_ms)) {
         if (error == "stopped")
             ocd_stop();
         if (!box_touched)
@@ -124,15 +124,13 @@ std::string run(const std::string& script, int answer_ms = tcl_answer_ms)
 
 std::string who_am_i()
 {
-    char name[256] = "?";
-    gethostname(name, sizeof name - 1);
-    return "pid " + std::to_string(getpid()) + " on " + name;
+    return "pid " + std::to_string(run_process_id()) + " on " + run_host_name();
 }
 
 void claim_openocd()
 {
     std::random_device random;
-    token = "vexload-" + std::to_string(getpid()) + "-" + std::to_string(random());
+    token = "vexload-" + std::to_string(run_process_id()) + "-" + std::to_string(random());
     const std::string answer = run(claim_script(token, who_am_i()));
     if (!answer.empty()) {
         // "held WHO AGE"
@@ -183,7 +181,7 @@ std::string chosen_tap(const std::vector<std::string>& taps)
 void open_link()
 {
     std::string error;
-    if (!tcl_connect(host, port, error)) {
+    if (!tcl_connect(client, host, port, error)) {
         if (error == "stopped")
             ocd_stop();
         cannot_start(error);
@@ -349,15 +347,15 @@ void ocd_link_close()
     if (claimed) {
         std::string answer;
         std::string error;
-        tcl_request(guarded(release_script(token)), answer, error);
+        tcl_request(client, guarded(release_script(token)), answer, error);
         claimed = false;
     }
-    tcl_close();
+    tcl_close(client);
 }
 
 long long ocd_link_requests()
 {
-    return tcl_requests();
+    return client.requests;
 }
 
 long long ocd_link_exchanges()
@@ -547,9 +545,9 @@ void ocd_stop()
     ending = true;
     // The claim goes back with the last word, whatever OpenOCD is busy with.
     if (claimed)
-        tcl_send_only(guarded(release_script(token)));
+        tcl_send_only(client, guarded(release_script(token)));
     claimed = false;
-    tcl_close();
+    tcl_close(client);
     std::fflush(stderr);
     std::_Exit(stop_status(signal));
 }
