@@ -28,7 +28,7 @@ file(MAKE_DIRECTORY ${HOST_TREE})
 find_program(flock flock)
 set(locked "")
 if(flock)
-  set(locked ${flock} ${HOST_TREE}/vexload-build.lock)
+  set(locked ${flock} -o ${HOST_TREE}/vexload-build.lock)
 endif()
 run(${locked} ${CMAKE_COMMAND} -D HOST_STEP=ON -D SOURCE_DIR=${SOURCE_DIR} -D HOST_TREE=${HOST_TREE}
   -D HOST_TARGETS=${HOST_TARGETS} -P ${CMAKE_CURRENT_LIST_FILE})
