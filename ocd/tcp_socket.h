@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,19 @@ struct tcp_address {
     int length = 0;
     unsigned char bytes[128] = {};
 };
+
+// The TCP addresses of a getaddrinfo list, of either platform's addrinfo.
+template <typename address_info>
+void tcp_take_addresses(const address_info* found, std::vector<tcp_address>& addresses)
+{
+    for (const address_info* a = found; a != nullptr; a = a->ai_next) {
+        tcp_address address{a->ai_family, a->ai_socktype, a->ai_protocol, static_cast<int>(a->ai_addrlen)};
+        if (a->ai_addrlen <= sizeof address.bytes) {
+            std::memcpy(address.bytes, a->ai_addr, a->ai_addrlen);
+            addresses.push_back(address);
+        }
+    }
+}
 
 // The addresses of host and service (a port number); false with the
 // resolver's reason.

@@ -86,13 +86,7 @@ bool tcp_resolve(const std::string& host, const std::string& service, std::vecto
         reason = words_for(code);
         return false;
     }
-    for (const addrinfo* a = found; a != nullptr; a = a->ai_next) {
-        tcp_address address{a->ai_family, a->ai_socktype, a->ai_protocol, static_cast<int>(a->ai_addrlen)};
-        if (a->ai_addrlen > sizeof address.bytes)
-            continue;
-        std::memcpy(address.bytes, a->ai_addr, a->ai_addrlen);
-        addresses.push_back(address);
-    }
+    tcp_take_addresses(found, addresses);
     freeaddrinfo(found);
     return true;
 }

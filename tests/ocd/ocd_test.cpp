@@ -16,9 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include "tests/ocd/ocd_fixture.h"
 #include "tests/ocd/served_box.h"
 #include "tests/support/run_program.h"
-#include "tests/support/scratch_file.h"
 
 namespace {
 
@@ -38,17 +38,6 @@ std::string slurp(const std::string& path)
     return text.str();
 }
 
-// A flash file of a known pattern, so that any write to the chip shows.
-std::string patterned_flash(const std::string& stem)
-{
-    const std::string path = scratch_file(stem);
-    std::string bytes(8u << 20, '\0');
-    for (size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<char>(i * 7 + 3);
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
-
 // Lines OpenOCD wrote while serving vexload-ocd's connections.
 size_t run_lines(const std::string& log)
 {
@@ -61,18 +50,7 @@ size_t run_lines(const std::string& log)
     return lines;
 }
 
-// Waits until the file holds text; false after 60 s.
-bool wait_for_text(const std::string& path, const std::string& text)
-{
-    for (int i = 0; i < 6000; ++i) {
-        if (slurp(path).find(text) != std::string::npos)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
-class Ocd : public testing::Test {
+class Ocd : public ocd_fixture {
 protected:
     void SetUp() override
     {
@@ -81,27 +59,6 @@ protected:
         ASSERT_TRUE(std::filesystem::exists(real_ocd)) << "the real_images_build fixture did not run";
         ASSERT_TRUE(std::filesystem::exists(main_ocd)) << "the main_build_package fixture did not run";
     }
-    void TearDown() override
-    {
-        for (const std::string& f : scratch)
-            std::remove(f.c_str());
-    }
-    std::string flash(const std::string& stem)
-    {
-        scratch.push_back(patterned_flash(stem));
-        return scratch.back();
-    }
-    std::string file(const std::string& stem)
-    {
-        scratch.push_back(scratch_file(stem));
-        return scratch.back();
-    }
-    std::vector<std::string> ocd_args(const served_box& box, std::vector<std::string> tool_args)
-    {
-        tool_args.insert(tool_args.begin(), {"--openocd", "127.0.0.1:" + std::to_string(box.tcl_port), "--"});
-        return tool_args;
-    }
-    std::vector<std::string> scratch;
 };
 
 struct box_case {

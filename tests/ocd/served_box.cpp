@@ -82,6 +82,26 @@ int wait_for_exit(int pid, int ms)
     return -1;
 }
 
+std::string patterned_flash(const std::string& stem)
+{
+    const std::string path = scratch_file(stem);
+    std::string bytes(8u << 20, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 7 + 3);
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+bool wait_for_text(const std::string& path, const std::string& text)
+{
+    for (int i = 0; i < 6000; ++i) {
+        if (file_text(path).find(text) != std::string::npos)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 bool served_box::start(const std::string& sim, const std::vector<std::string>& box_args, std::string& error)
 {
     log = scratch_file("ocd-box-log");

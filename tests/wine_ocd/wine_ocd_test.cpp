@@ -14,12 +14,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "tests/e2e/box_files.h"
+#include "tests/ocd/ocd_fixture.h"
 #include "tests/ocd/served_box.h"
 #include "tests/support/file_text.h"
 #include "tests/support/run_program.h"
@@ -83,29 +83,7 @@ std::string windows_path(const std::string& path)
     return "Z:" + path;
 }
 
-// A flash file of a known pattern, so that any write to the chip shows.
-std::string patterned_flash(const std::string& stem)
-{
-    const std::string path = scratch_file(stem);
-    std::string bytes(8u << 20, '\0');
-    for (size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<char>(i * 7 + 3);
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
-
-// Waits until the file holds text; false after 60 s.
-bool wait_for_text(const std::string& path, const std::string& text)
-{
-    for (int i = 0; i < 6000; ++i) {
-        if (file_text(path).find(text) != std::string::npos)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
-class WineOcd : public testing::Test {
+class WineOcd : public ocd_fixture {
 protected:
     void SetUp() override
     {
@@ -115,29 +93,8 @@ protected:
                                            &served_sim, &test_image})
             ASSERT_TRUE(!program->empty() && std::filesystem::exists(*program))
                 << "'" << *program << "' is missing: run this program through ctest in a Windows build tree, "
-                << "whose wine_ocd_trees fixture builds what it names";
+                << "whose wine_ocd fixtures build what it names";
     }
-    void TearDown() override
-    {
-        for (const std::string& f : scratch)
-            std::remove(f.c_str());
-    }
-    std::string flash(const std::string& stem)
-    {
-        scratch.push_back(patterned_flash(stem));
-        return scratch.back();
-    }
-    std::string file(const std::string& stem)
-    {
-        scratch.push_back(scratch_file(stem));
-        return scratch.back();
-    }
-    static std::vector<std::string> ocd_args(const served_box& box, std::vector<std::string> tool_args)
-    {
-        tool_args.insert(tool_args.begin(), {"--openocd", "127.0.0.1:" + std::to_string(box.tcl_port), "--"});
-        return tool_args;
-    }
-    std::vector<std::string> scratch;
 };
 
 struct box_case {

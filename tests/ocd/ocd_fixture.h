@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: MIT
+// What the tests of vexload-ocd through the real OpenOCD share, on Linux and
+// under Wine: scratch and flash files removed at the end of each case, and
+// the engine options that point a run at a served box's OpenOCD.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/ocd/served_box.h"
+#include "tests/support/scratch_file.h"
+
+class ocd_fixture : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        for (const std::string& f : scratch)
+            std::remove(f.c_str());
+    }
+    // A patterned flash file (patterned_flash), or a scratch name.
+    std::string flash(const std::string& stem)
+    {
+        scratch.push_back(patterned_flash(stem));
+        return scratch.back();
+    }
+    std::string file(const std::string& stem)
+    {
+        scratch.push_back(scratch_file(stem));
+        return scratch.back();
+    }
+    static std::vector<std::string> ocd_args(const served_box& box, std::vector<std::string> tool_args)
+    {
+        tool_args.insert(tool_args.begin(), {"--openocd", "127.0.0.1:" + std::to_string(box.tcl_port), "--"});
+        return tool_args;
+    }
+    std::vector<std::string> scratch;
+};
