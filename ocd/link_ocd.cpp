@@ -282,7 +282,7 @@ uint32_t send_pending()
         value = expecting ? expected_value & expected_mask : earlier != earlier_reads.end() ? earlier->second : 0;
         expecting = false;
     }
-    const std::string answer = run("vexload_do " + std::string(pending_strict ? "1 " : "0 ") + std::to_string(mask) +
+    const std::string answer = run(std::string("vexload_do ") + (pending_strict ? "1 " : "0 ") + std::to_string(mask) +
                                    " " + std::to_string(value) + " {" + script + "}");
     tail_unverified = !read;
     if (answer.empty()) {
