@@ -31,8 +31,6 @@ int plan_image(int32_t model_code)
     return 0;
 }
 
-namespace {
-
 // A box programmed with a placeholder does not start: the run stops after
 // identification, which proves cable, box and chip, and before the erase.
 bool images_fit_a_real_box()
@@ -44,19 +42,29 @@ bool images_fit_a_real_box()
     return false;
 }
 
-} // namespace
-
-int32_t run_programming(int32_t model_code, bool verify_requested)
+bool reach_the_flash(int32_t model_code)
 {
     reset_and_halt();
     ignore_link_status = 0;
     if (target_test() != 0) {
         std::printf("Target test failed. If you need help, run \"flash help\"\n");
-        return 0;
+        return false;
     }
-    if (board_init(model_code) < 0)
-        return 0;
-    if (flash_identify() != 0)
+    return board_init(model_code) >= 0 && flash_identify() == 0;
+}
+
+void print_verdict(bool verify_requested)
+{
+    if (verify_requested && flash_verify() < 0) {
+        std::printf("Programming failed !\n");
+        return;
+    }
+    std::printf("Complete !\n");
+}
+
+int32_t run_programming(int32_t model_code, bool verify_requested)
+{
+    if (!reach_the_flash(model_code))
         return 0;
     // Every reason to refuse the download is found before the erase: a box
     // whose flash is erased and not written back does not start.
@@ -66,10 +74,6 @@ int32_t run_programming(int32_t model_code, bool verify_requested)
         return status_placeholder_images;
     flash_erase();
     flash_download();
-    if (verify_requested && flash_verify() < 0) {
-        std::printf("Programming failed !\n");
-        return 0;
-    }
-    std::printf("Complete !\n");
+    print_verdict(verify_requested);
     return 0;
 }

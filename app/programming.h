@@ -16,5 +16,16 @@ extern bool placeholder_images_allowed;
 // does-not-fit message.
 int plan_image(int32_t model_code);
 
+// Reset and halt, the link tests, the board script of model_code and the
+// chip's identification; false where the run ends there, its message printed.
+bool reach_the_flash(int32_t model_code);
+
+// true where the build's images may go into the box; false after the
+// refusal's message (placeholder images and a real box).
+bool images_fit_a_real_box();
+
+// After the download: the read-back when it is asked for, and the verdict.
+void print_verdict(bool verify_requested);
+
 // Every other path that returns gives 0; fatal paths end the process inside the lower layers.
 int32_t run_programming(int32_t model_code, bool verify_requested);

@@ -13,11 +13,11 @@
 
 int32_t run_model_code = -1;
 
-int32_t run_sequence(int32_t argc, char* const argv[])
+bool scan_run_request(int32_t argc, char* const argv[], run_request& request)
 {
     if (argc < 2) {
         print_usage();
-        return 0;
+        return false;
     }
 
     const char* const option_set = "m:o:t:c:h";
@@ -28,7 +28,7 @@ int32_t run_sequence(int32_t argc, char* const argv[])
     int32_t letter = scan_option(argc, argv, option_set);
     if (letter == -1) {
         print_usage();
-        return 0;
+        return false;
     }
     for (; letter != -1; letter = scan_option(argc, argv, option_set)) {
         switch (letter) {
@@ -50,7 +50,7 @@ int32_t run_sequence(int32_t argc, char* const argv[])
             break;
         case 'h':
             print_usage();
-            return 0;
+            return false;
         default:
             // '?': unknown letters and missing arguments pass silently.
             break;
@@ -59,7 +59,7 @@ int32_t run_sequence(int32_t argc, char* const argv[])
 
     if (model_index < 0) {
         print_usage();
-        return 0;
+        return false;
     }
 
     const int32_t model_code = model_index + video_offset;
@@ -68,8 +68,16 @@ int32_t run_sequence(int32_t argc, char* const argv[])
     if (board_message == nullptr) {
         std::printf("\nUnknown model(%d,%d,%d) !!\n", model_code, video_offset, clock_delay);
         print_usage();
-        return 0;
+        return false;
     }
+    request = {model_code, verify_requested};
+    return true;
+}
 
-    return run_programming(model_code, verify_requested);
+int32_t run_sequence(int32_t argc, char* const argv[])
+{
+    run_request request;
+    if (!scan_run_request(argc, argv, request))
+        return 0;
+    return run_programming(request.model_code, request.verify_requested);
 }

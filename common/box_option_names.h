@@ -20,6 +20,7 @@ inline constexpr const char* port_ns = "--port-ns";
 inline constexpr const char* max_sim_seconds = "--max-sim-seconds";
 inline constexpr const char* sector_erase_ms = "--sector-erase-ms";
 inline constexpr const char* word_program_us = "--word-program-us";
+inline constexpr const char* tap_reset_releases_stop = "--tap-reset-releases-stop";
 inline constexpr const char* winio = "--winio";
 inline constexpr const char* strict_status = "--strict-status";
 inline constexpr const char* serve = "--serve";
@@ -30,7 +31,7 @@ inline constexpr const char* box_option_names[] = {box_option_name::chip, box_op
     box_option_name::fault, box_option_name::flash, box_option_name::vcd, box_option_name::vcd_from,
     box_option_name::vcd_until, box_option_name::port_log, box_option_name::port_ns,
     box_option_name::max_sim_seconds, box_option_name::sector_erase_ms, box_option_name::word_program_us,
-    box_option_name::winio, box_option_name::strict_status, box_option_name::serve};
+    box_option_name::tap_reset_releases_stop, box_option_name::winio, box_option_name::strict_status, box_option_name::serve};
 
 constexpr bool is_box_option(std::string_view name)
 {

@@ -4,21 +4,13 @@
 #include <cstdio>
 
 #include "flash/commands.h"
-#include "flash/flash_bus.h"
+#include "flash/flash_cycles.h"
 #include "flash/image_plan.h"
+#include "flash/progress.h"
 #include "flash/word_loops.h"
-#include "link/debug_exchange.h"
 #include "platform/system.h"
-#include "target/memory.h"
 
-namespace {
-
-bool dq7_done(uint16_t read, uint16_t word)
-{
-    return ((read ^ word) & status_dq7) == 0;
-}
-
-} // namespace
+int32_t words_programmed = 0;
 
 void program_failed()
 {
@@ -26,32 +18,24 @@ void program_failed()
     platform_exit(-1);
 }
 
-void wait_for_program(uint32_t address, uint16_t word, int32_t polls, std::optional<uint16_t> taken)
+void wait_for_program(uint32_t address, uint16_t word)
 {
+    program_poll poll{word};
     for (;;) {
-        const uint16_t read = taken ? *taken : flash_read16(address);
-        taken.reset();
-        if (dq7_done(read, word))
+        switch (judge_poll(poll, static_cast<uint16_t>(run_bus_cycle(program_poll_cycle(address, word))))) {
+        case poll_verdict::programmed:
             return;
-        // DQ5 may rise just as the program completes: one more read decides.
-        if ((read & status_dq5) != 0) {
-            if (dq7_done(flash_read16(address), word))
-                return;
+        case poll_verdict::failed:
             program_failed();
+        case poll_verdict::read_again:
+            break;
         }
-        if (++polls > poll_limit)
-            program_failed();
     }
 }
 
-// The 32-bit store reaches the 16-bit bus as two cycles in ascending order:
-// the bypass program command at address - 2 (the chip takes it at any
-// address), then the data word at address.
 void flash_program_pair(uint32_t address, uint16_t word)
 {
-    // Sent with the first poll: a word done by then costs one batch.
-    dbg_operation_joins_next();
-    mem_write32(address - 2, uint32_t{command_bypass_program} << 16 | word);
+    run_bus_cycle(program_pair_cycle(address, word));
 }
 
 void download_word(int32_t i)
@@ -62,6 +46,15 @@ void download_word(int32_t i)
     const uint32_t address = planned_word_address(i);
     flash_program_pair(address, word);
     wait_for_program(address, word);
+    ++words_programmed;
+}
+
+void download_each_word()
+{
+    for (int32_t i = 0; i < planned_image->words; ++i) {
+        progress_line("Downloading.", i, planned_image->words);
+        download_word(i);
+    }
 }
 
 void flash_download()

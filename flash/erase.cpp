@@ -5,7 +5,7 @@
 
 #include "board/board_init.h"
 #include "flash/commands.h"
-#include "flash/flash_bus.h"
+#include "flash/flash_cycles.h"
 #include "flash/identify.h"
 #include "flash/word_loops.h"
 #include "platform/system.h"
@@ -19,15 +19,19 @@ void erase_timed_out(int32_t sector, uint32_t address)
 
 void flash_erase()
 {
-    std::printf("Erase flash(all)");
+    erase_sectors("all", 0, sector_count);
+}
+
+void erase_sectors(const char* what, int32_t first, int32_t end)
+{
+    std::printf("Erase flash(%s)", what);
     std::fflush(stdout);
     flash_reset();
-    for (int32_t k = 0; k < sector_count; ++k) {
+    for (int32_t k = first; k < end; ++k) {
         std::printf(".");
         std::fflush(stdout);
-        flash_command(command_erase_setup);
-        flash_unlock();
-        flash_write16(sector_table[k], command_sector_erase);
+        for (const bus_cycle& command : sector_erase_cycles(sector_table[k]))
+            run_bus_cycle(command);
         erase_wait(k, sector_table[k]);
     }
     std::printf(" done\n");

@@ -12,6 +12,8 @@ uint32_t download_address = 0;
 int32_t sector_count = -1;
 uint32_t sector_table[flash_sector_max];
 int32_t erase_wait_limit_s = 0;
+uint16_t identified_codes[4] = {};
+const chip_row* identified_chip = nullptr;
 
 namespace {
 
@@ -58,6 +60,11 @@ int flash_identify()
         }
     }
 
+    identified_codes[0] = manufacturer;
+    identified_codes[1] = device;
+    identified_codes[2] = word_0e;
+    identified_codes[3] = word_0f;
+    identified_chip = chip;
     if (chip != nullptr) {
         sector_count = static_cast<int32_t>(layout_sector_count(chip_sectors(*chip)));
         fill_sector_table(chip_sectors(*chip));

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The long loops of the flash steps, as the program's link carries them: word
-// by word over the parallel port and into the virtual box; in batches queued
-// inside OpenOCD for vexload-ocd. Chosen when the program is linked, with the
-// exchange.
+// The long loops of the flash steps, as the program's link carries them:
+// word by word over the parallel port and into the virtual box
+// (flash/serial_loops.cpp); in batches queued inside OpenOCD for vexload-ocd.
+// Chosen when the program is linked, with the exchange.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "link/cable.h"
 
+#include "link/debug_exchange.h"
 #include "link/port.h"
 
 uint8_t port_shadow = 0;

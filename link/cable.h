@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Cable signals on the parallel port's data register and the JTAG bit clock.
+// Cable signals on the parallel port's data register and the JTAG bit clock:
+// the cable's side of the debug exchange seam (link/debug_exchange.h), which
+// also carries its reset group and TAP reset.
 #pragma once
 
 #include <cstdint>
@@ -12,9 +14,3 @@ extern uint8_t port_shadow;
 
 // One TCK period with the given TMS and TDI levels (non-zero is 1); returns TDO.
 int tap_clock(int tms, int tdi);
-
-// Reset group low (level 0) or high (any other level); one port write.
-void set_reset_lines(int level);
-
-// TMS high long enough to reach Test-Logic-Reset from any state.
-void tap_reset();

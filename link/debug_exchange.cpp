@@ -6,19 +6,13 @@
 #include "link/cable.h"
 #include "platform/system.h"
 
-namespace {
-
-constexpr uint8_t ir_none = 0xFF; // never equal to a 7-bit instruction
-
-} // namespace
-
 uint32_t dbg_exchange(int instruction, uint32_t data, int final_bit)
 {
     // Run-Test/Idle, Select-DR-Scan.
     tap_clock(0, 0);
     tap_clock(1, 0);
 
-    if (instruction != ir_cache) {
+    if (instruction_scan_needed(ir_cache, instruction)) {
         // Select-IR-Scan, Capture-IR, Shift-IR; seven instruction bits, the last
         // one leaving for Exit1-IR; Update-IR, Select-DR-Scan.
         tap_clock(1, 0);
@@ -29,12 +23,6 @@ uint32_t dbg_exchange(int instruction, uint32_t data, int final_bit)
         tap_clock(1, (instruction >> 6) & 1);
         tap_clock(1, 0);
         tap_clock(1, 0);
-
-        // The control instruction is never trusted to stay selected: the
-        // exchange that follows it always scans its own instruction again.
-        ir_cache = static_cast<uint8_t>(instruction);
-        if (ir_cache == dbg_control)
-            ir_cache = ir_none;
     }
 
     // Capture-DR, Shift-DR; 32 data bits in, the result out, bit 0 first.
@@ -53,10 +41,6 @@ uint32_t dbg_exchange(int instruction, uint32_t data, int final_bit)
     tap_clock(1, 0);
     tap_clock(0, 0);
     return result;
-}
-
-void link_batch_boundary()
-{
 }
 
 void link_failure()

@@ -1,6 +1,15 @@
 // SPDX-License-Identifier: MIT
-// One debug exchange with the core's JTAG debug port: an instruction scan when
-// the instruction changes, then a 33-bit data scan, Run-Test/Idle to Run-Test/Idle.
+// The one seam between the tool's target operations and the box's debug
+// port: the debug exchange, the end of a run on a broken link, the box's
+// reset group and the TAP reset. Which implementation a program gets is
+// decided when it is linked, never per call:
+//   vexload, vexload-sim  the cable (link/debug_exchange.cpp, link/cable.cpp),
+//                         bit by bit on the port seam (link/port.h): the
+//                         hardware port, or the virtual box
+//   vexload-ocd           OpenOCD's Tcl server (ocd/exchange_ocd.cpp), which
+//                         owns the cable
+//   tests of the layers   a recorder (tests/support/exchange_recorder.cpp)
+//   above the link
 #pragma once
 
 #include <cstdint>
@@ -11,6 +20,23 @@ constexpr int dbg_control = 0x2C; // debug control word
 constexpr int dbg_execute = 0x3C; // the halted core executes the data word
 constexpr int dbg_data = 0x5C;    // debug data register (SPR 1011 on the core side)
 
+// Whether an exchange of instruction must scan it first, the instruction
+// register holding held (ir_cache on the cable); held is updated. The control
+// instruction is never trusted to stay selected: the exchange after it
+// always scans its own.
+inline bool instruction_scan_needed(uint8_t& held, int instruction)
+{
+    if (instruction == held)
+        return false;
+    held = static_cast<uint8_t>(instruction);
+    if (held == dbg_control)
+        held = ir_none;
+    return true;
+}
+
+// One exchange: an instruction scan when the instruction changes, then a
+// 33-bit data scan, Run-Test/Idle to Run-Test/Idle; the 32 bits shifted out.
+// A set status bit ends the run (link_failure) unless ignore_link_status.
 uint32_t dbg_exchange(int instruction, uint32_t data, int final_bit);
 
 // Prints the communication-failed message and ends the process with status -1.
@@ -18,26 +44,8 @@ uint32_t dbg_exchange(int instruction, uint32_t data, int final_bit);
 inline constexpr const char* link_failure_message =
     "\nCommunication with box FAILED. Retry after enlarge time out value with -t option\n";
 
-// Every target operation (a register write, a store, a flash bus cycle, a
-// control-register write) brackets its exchanges; operations nest. When the
-// outermost one ends, the link gets link_batch_boundary: a link that carries
-// exchanges in batches sends one operation per batch, so that nothing runs
-// far past a failed exchange.
-void dbg_operation_begin();
-void dbg_operation_end();
+// Reset group low (level 0: the box held in reset) or high (any other level).
+void set_reset_lines(int level);
 
-// The operation that ends next goes out with the one after it (a word program
-// with its first poll).
-void dbg_operation_joins_next();
-
-// Chosen with the link: the parallel port sends every exchange at once and
-// does nothing here.
-void link_batch_boundary();
-
-// Brackets a scope as one target operation.
-struct dbg_operation {
-    dbg_operation() { dbg_operation_begin(); }
-    ~dbg_operation() { dbg_operation_end(); }
-    dbg_operation(const dbg_operation&) = delete;
-    dbg_operation& operator=(const dbg_operation&) = delete;
-};
+// The TAP to Test-Logic-Reset from any state.
+void tap_reset();

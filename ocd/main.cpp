@@ -5,9 +5,8 @@
 #include <vector>
 
 #include "app/run_sequence.h"
-#include "ocd/batch_loops.h"
 #include "ocd/engine_options.h"
-#include "ocd/link_ocd.h"
+#include "ocd/exchange_ocd.h"
 #include "ocd/run_host.h"
 #include "platform/system.h"
 
@@ -29,8 +28,7 @@ int main(int argc, char* argv[])
         print_engine_help();
         return 0;
     }
-    ocd_link_configure(options.host, options.port, options.tap);
-    erase_poll_ms = options.erase_poll_ms;
+    ocd_link_configure(options.host, options.port, options.tap, options.erase_poll_ms);
     catch_stop_requests();
 
     std::vector<char*> tool_argv{argv[0]};

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ocd/run_step.h"
 
-run_step ocd_step = run_step::connecting;
-
 namespace {
 
 struct step_text {

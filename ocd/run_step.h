@@ -5,10 +5,7 @@
 
 enum class run_step { connecting, preparing, erasing, downloading, downloaded, checking };
 
-extern run_step ocd_step;
-
-// The line for a run stopped by signal in the current step ("\nvexload-ocd:
-// stopped by ...").
+// The line for a run stopped by signal in step ("\nvexload-ocd: stopped by ...").
 const char* stop_line_for(run_step step);
 
 // Exit status of a run stopped by signal (130 for SIGINT, 143 for SIGTERM).

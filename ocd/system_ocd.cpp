@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-// vexload-ocd's pause and end: what waits in a batch goes out first; at the
-// end the claim on OpenOCD is given back.
+// vexload-ocd's pause and end: what waits in the scan queue goes out first;
+// at the end the claim on OpenOCD is given back.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
 
-#include "ocd/link_ocd.h"
+#include "ocd/exchange_ocd.h"
 #include "platform/system.h"
 
 void platform_sleep(uint32_t ms)

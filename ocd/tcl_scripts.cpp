@@ -21,16 +21,16 @@ if {[info exists ::vexload_claim] && [lindex $::vexload_claim 0] ne {@TOKEN@}
   concat
 })tcl";
 
-// vexload_do: scans of the run; "" when every checked status bit is clear
-// and no result is wanted or the last one is as expected (mask -1: the
-// results are wanted). vexload_until: the same scans again every `every` ms
-// until the last result is as expected ("") or has a bit of `also` set, for
-// at most `limit` ms and `count` times (0: any); else "N RESULTS", N the
-// times it ran them ("0 RESULTS": the scans `first`, run once before, had a
-// status bit set). vexload_svf: the scans `first` (what waited, and the
-// status of the run's last write), then a batch of queued scans played by
-// the SVF player from a file on OpenOCD's side; "?LINE READ" names the first
-// check that failed.
+// A scan list is a list of {i V} (instruction scan), {d V F} (data scan of
+// 32 bits V and final bit F) and {w N} (N clocks in Run-Test/Idle).
+// vexload_scans: the scans in order; with strict, the first data scan whose
+// status bit is set stops them ("status K"); else "ok LAST". vexload_until:
+// the scans `first` once, then `scans` again every `every` ms until the last
+// result masked is `value` or has a bit of `also` set, for at most `limit` ms
+// and `count` times (0: any): "reads N LAST". vexload_svf: `first`, then an
+// SVF file played by OpenOCD's player on its own side: "passed" or "failed
+// LINE READ" for the first check that failed. vexload_collect: `first`,
+// then `scans` count times: "values COUNT LAST...", the last result of each.
 constexpr const char* procedures_text = R"tcl(
 proc vexload_alive {} {
   if {![info exists ::vexload_claim] || [lindex $::vexload_claim 0] ne {@TOKEN@}} {
@@ -38,57 +38,80 @@ proc vexload_alive {} {
   }
   lset ::vexload_claim 1 [clock milliseconds]
 }
-proc vexload_clear {r} {
-  foreach {v s} $r { if {"0x$s" != 0} { return 0 } }
-  return 1
-}
-proc vexload_do {strict mask value scans} {
-  vexload_alive
-  set r [eval "concat $scans"]
-  if {$strict && ![vexload_clear $r]} { return $r }
-  if {$mask == -1} { return $r }
-  if {$mask == 0 || ("0x[lindex $r end-1]" & $mask) == $value} { return {} }
-  return $r
-}
-proc vexload_until {mask value also every limit count first scans} {
-  vexload_alive
-  if {$first ne {}} {
-    set r [eval "concat $first"]
-    if {![vexload_clear $r]} { return "0 $r" }
+proc vexload_scans {tap strict scans} {
+  set k 0
+  set last {}
+  foreach s $scans {
+    switch -- [lindex $s 0] {
+      i { irscan $tap [lindex $s 1] }
+      w { runtest [lindex $s 1] }
+      d {
+        set r [drscan $tap 32 [lindex $s 1] 1 [lindex $s 2]]
+        if {$strict && ("0x[lindex $r 1]" & 1)} { return "status $k" }
+        set last [lindex $r 0]
+        incr k
+      }
+    }
   }
+  return "ok $last"
+}
+proc vexload_first {tap first} {
+  if {$first eq {}} { return {} }
+  set r [vexload_scans $tap 1 $first]
+  if {[lindex $r 0] ne {ok}} { return "first $r" }
+  return {}
+}
+proc vexload_do {tap strict scans} {
+  vexload_alive
+  vexload_scans $tap $strict $scans
+}
+proc vexload_until {tap first scans mask value also every limit count} {
+  vexload_alive
+  set f [vexload_first $tap $first]
+  if {$f ne {}} { return $f }
   set end [expr {[clock milliseconds] + $limit}]
   set n 0
   while 1 {
-    set r [eval "concat $scans"]
+    set r [vexload_scans $tap 1 $scans]
+    if {[lindex $r 0] ne {ok}} { return $r }
     incr n
-    if {![vexload_clear $r]} { return "$n $r" }
-    set v "0x[lindex $r end-1]"
-    if {($v & $mask) == $value} { return {} }
-    if {($v & $also) != 0 || ($count > 0 && $n >= $count) || [clock milliseconds] >= $end} { return "$n $r" }
+    set v "0x[lindex $r 1]"
+    if {($v & $mask) == $value || ($v & $also) != 0 || ($count > 0 && $n >= $count)
+        || [clock milliseconds] >= $end} { return "reads $n [lindex $r 1]" }
     if {$every > 0} {
       sleep $every
       vexload_alive
     }
   }
 }
-proc vexload_svf {tap options first text} {
+proc vexload_collect {tap first scans count} {
   vexload_alive
-  if {$first ne {}} {
-    set r [eval "concat $first"]
-    if {![vexload_clear $r]} { return $r }
+  set f [vexload_first $tap $first]
+  if {$f ne {}} { return $f }
+  set values {}
+  for {set n 0} {$n < $count} {incr n} {
+    set r [vexload_scans $tap 1 $scans]
+    if {[lindex $r 0] ne {ok}} { return $r }
+    lappend values [lindex $r 1]
   }
+  return "values $count $values"
+}
+proc vexload_svf {tap first text} {
+  vexload_alive
+  set f [vexload_first $tap $first]
+  if {$f ne {}} { return $f }
   if {![info exists ::vexload_file]} { set ::vexload_file [file tempfile] }
   set f [open $::vexload_file w]
   puts -nonewline $f $text
   close $f
-  set failed [catch {capture "svf -tap $tap $::vexload_file -quiet $options"} m]
+  set failed [catch {capture "svf -tap $tap $::vexload_file -quiet"} m]
   vexload_alive
-  if {!$failed} { return {} }
+  if {!$failed} { return passed }
   set line 0
   set read {}
   regexp {line ([0-9]+)} $m -> line
   regexp {READ = (0x[0-9a-fA-F]+)} $m -> read
-  return "?$line $read"
+  return "failed $line $read"
 }
 proc vexload_adapter {command} {
   vexload_alive
@@ -99,7 +122,7 @@ proc vexload_adapter {command} {
 concat)tcl";
 
 constexpr const char* setup_query_text =
-    R"tcl(join [list [jtag names] [string map {"\n" ";"} [scan_chain]] [reset_config] [string match *-noreset* [capture {usage svf}]]] { | })tcl";
+    R"tcl(join [list [jtag names] [string map {"\n" ";"} [scan_chain]] [reset_config]] { | })tcl";
 
 constexpr const char* release_text = R"tcl(
 if {[info exists ::vexload_claim] && [lindex $::vexload_claim 0] eq {@TOKEN@}} {
@@ -131,7 +154,10 @@ std::string release_script(const std::string& token)
     return replaced(release_text, "@TOKEN@", token);
 }
 
+// OpenOCD's Tcl server sends the result of whatever ends with the exit code
+// and writes nothing of it into its log.
 std::string guarded(const std::string& script)
 {
-    return "set _c [catch {" + script + "} _m]; if {$_c} {format {!%d %s} $_c $_m} else {set _m}";
+    return "set _c [catch {" + script + "} _m]; if {$_c} {set _m [format {!%d %s} $_c $_m]}; "
+           "return -level 0 -code exit $_m";
 }

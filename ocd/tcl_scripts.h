@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// What vexload-ocd asks of OpenOCD's Jim Tcl, in one place. Every answer
-// that is all right is empty, so that OpenOCD, which writes each answer into
-// its log, stays quiet through a whole run.
+// What vexload-ocd asks of OpenOCD's Jim Tcl, in one place. Every answer goes
+// back as the result of a code that OpenOCD's Tcl server sends without
+// writing it into its log (`return -level 0 -code exit`), so that OpenOCD's
+// output stays quiet through a whole run, however much is read.
 #pragma once
 
 #include <string>
@@ -14,17 +15,18 @@ constexpr int claim_stale_ms = 30000;
 // run's procedures are installed, so that a second run changes nothing.
 std::string claim_script(const std::string& token, const std::string& who);
 
-// The procedures every later request calls (vexload_do, vexload_until,
+// The procedures every later request calls (vexload_scans, vexload_until,
 // vexload_svf, vexload_adapter), bound to the run's claim: a request of a run
-// whose claim is gone fails.
+// whose claim is gone fails. Their answers are read by ocd/answers.h.
 std::string procedures_script(const std::string& token);
 
-// One line: the TAP names, the scan chain's rows (';' between them), the
-// reset configuration and whether svf takes -noreset, joined by " | ".
+// The TAP names, the scan chain's rows (';' between them) and the reset
+// configuration, joined by " | ".
 std::string setup_query_script();
 
 // Gives the claim back and deletes the batch file; "".
 std::string release_script(const std::string& token);
 
-// Wraps a request: its result, or "!CODE MESSAGE" when it fails.
+// Wraps a request: its result, or "!CODE MESSAGE" when it fails; either
+// without a line in OpenOCD's log.
 std::string guarded(const std::string& script);

@@ -210,6 +210,11 @@ bool core_execute(uint32_t word)
     return false;
 }
 
+void core_run_own_code(uint64_t n)
+{
+    core.gpr[n % 32] = 0xC0DE0000u | static_cast<uint32_t>(n & 0xFFFF);
+}
+
 uint32_t core_gpr(unsigned n)
 {
     return core.gpr[n & 31];

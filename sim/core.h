@@ -29,6 +29,11 @@ bool core_execute(uint32_t word);
 // MSR[PR] set, mtmsr, mtdcr and the privileged SPRs fail. A failed word
 // changes nothing. Every other word fails.
 
+// One step of the code a running core runs on its own, at the box's n-th TCK
+// edge: a loop that leaves 0xC0DE0000 + (n mod 0x10000) in r(n mod 32), so
+// that within 32 edges every general register holds the loop's values.
+void core_run_own_code(uint64_t n);
+
 // State of the core, for tests and traces.
 uint32_t core_gpr(unsigned n);
 void core_set_gpr(unsigned n, uint32_t value);

@@ -17,6 +17,7 @@ void enter(core_mode mode)
     debug_unit.mode = mode;
     if (mode == core_mode::running)
         debug_unit.ran_since_reset_line = true;
+    debug_unit.own_code_modelled = mode == core_mode::running && faults.tap_reset_releases_stop;
 }
 
 // What the core does as it leaves reset, by the control word in force.
@@ -110,6 +111,8 @@ void debug_tap_reset()
 {
     debug_unit.control = 0;
     debug_unit.failed = false;
+    if (faults.tap_reset_releases_stop && debug_unit.mode == core_mode::stopped)
+        enter(core_mode::running);
 }
 
 void debug_reset_lines(bool asserted)

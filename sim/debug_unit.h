@@ -19,6 +19,13 @@
 // Capture-DR of a debug instruction loads it into bit 32 of the scan and
 // clears it. So the exchange after the failed one reports the failure.
 //
+// Test-Logic-Reset clears the control word; the core keeps its stop through
+// it. With --tap-reset-releases-stop the stop is held by the control word's
+// STOP bit alone, so the reset lets a stopped core run its own code: the words
+// it is given fail (the status bit), that code overwrites its general
+// registers (sim/core.h), and a control word with STOP stops it again with
+// the registers as the code left them.
+//
 // Faults (exchanges counted from 0 at their Update-DR, since power-on):
 // - status-error=N: the capture of exchange N carries a set status bit, once,
 //   as if the operation before it had failed; the box is otherwise unharmed.
@@ -31,6 +38,7 @@
 
 #include <cstdint>
 
+#include "sim/core.h"
 #include "sim/tap.h"
 
 namespace sim {
@@ -52,6 +60,7 @@ struct debug_unit_state {
     core_mode mode = core_mode::held_in_reset;
     uint64_t exchanges = 0;    // Update-DR of a debug instruction
     bool ran_since_reset_line = false; // the core ran its own code since the reset line last fell
+    bool own_code_modelled = false; // running, and its code modelled (tap_reset_releases_stop)
     bool status_error_shown = false;
 };
 
@@ -67,8 +76,17 @@ uint64_t debug_capture();
 // register; clear, it is a read and nothing happens.
 void debug_update(tap_register reg, uint8_t instruction, uint64_t scan, uint64_t captured);
 
-// Test-Logic-Reset: the control word and the status are cleared; the core keeps its mode.
+// Test-Logic-Reset: the control word and the status are cleared; the core
+// keeps its mode, but for a stopped core with tap_reset_releases_stop.
 void debug_tap_reset();
+
+// A rising TCK edge, the n-th since power-on: the box's clock for the code a
+// running core runs, where own_code_modelled.
+inline void debug_clock(uint64_t n)
+{
+    if (debug_unit.own_code_modelled) [[unlikely]]
+        core_run_own_code(n);
+}
 
 // The box's reset line (asserted = the reset group all low): holds the core
 // until released, then lets it run or stop as the control word says.

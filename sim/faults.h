@@ -21,6 +21,9 @@ struct fault_set {
     int64_t box_reset = -1;    // the box resets itself at exchange N (brown-out, watchdog): core, bus and
                                // flash state machine reset, the debug unit's control word lost, the core
                                // runs its own code; exchange N itself is lost
+    // Not a fault but a build of the debug unit, set by its own box option
+    // (--tap-reset-releases-stop): Test-Logic-Reset lets a stopped core run.
+    bool tap_reset_releases_stop = false;
     // flash
     bool no_chip = false;          // the bus reads 0xFFFF in the flash window
     int64_t erase_stuck = -1;      // sector K never finishes erasing

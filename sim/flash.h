@@ -1,5 +1,35 @@
 // SPDX-License-Identifier: MIT
-// The NOR flash chip of the virtual box, as the box's owner sees it.
+// The NOR flash chip of the virtual box, as the box's owner sees it: a 64 Mbit
+// chip in word mode, AMD command set, as the datasheets of the MX29LV640M,
+// S29GL064M, M29W640D and EN29LV640 describe it.
+//
+// Model decisions:
+// - Command decoding is the transition table of sim/flash_commands.cpp.
+// - Unlock bypass: after a program or an erase the chip returns to bypass.
+// - Sector erase: further 30 cycles within flash_erase_window_ns add sectors;
+//   any other write in that window cancels the erase.
+// - During an embedded operation every read returns status: DQ7 (complement of
+//   the data's bit 7 while programming, 0 while erasing), DQ6 toggling on every
+//   read, DQ5 once the operation has passed its time limit, DQ3 once the erase
+//   has started, DQ2 toggling on reads inside an erasing sector; other bits 0.
+// - Programming only clears bits; a word that asks for a 0 to become 1 never
+//   verifies (DQ5 after the limit), as the datasheets say.
+// - Protection status reads 0.
+//
+// Faults (programs counted from 0 in the order the chip takes them):
+// - no-chip: reads give 0xFFFF, writes are lost.
+// - erase-stuck=K: an erase that includes sector K never finishes; sector K is
+//   pre-programmed to 0x0000 (the first phase of the embedded erase); DQ5 comes
+//   up after the erase's time limit; status until F0.
+// - program-fail=I: program I never verifies, its bit 7 is stuck at 0 in the
+//   array; DQ7 stays the complement of the data's bit 7, DQ5 comes up after the
+//   program time limit; status until F0.
+// - slow-program=I: program I returns status on the first 101 reads of its
+//   address whatever the time (without DQ5) and finishes at the 102nd; reads
+//   elsewhere give status too.
+// - verify-mismatch=I: program I completes normally; when the chip next enters
+//   read mode (at once for a plain program, at F0 or 90/00 for a bypass one),
+//   bit 0 of that word flips in the array, so every later read shows it.
 #pragma once
 
 #include <cstddef>

@@ -33,6 +33,37 @@ const flash_chip* flash_chip_by_name(const char* name)
     return nullptr;
 }
 
+flash_chip custom_chip(uint16_t manufacturer, uint16_t device, uint16_t word_0e, uint16_t word_0f)
+{
+    return flash_chip{.name = "custom",
+                      .manufacturer = manufacturer,
+                      .device = device,
+                      .word_0e = word_0e,
+                      .word_0f = word_0f,
+                      .sectors = top_boot_sectors,
+                      .extended_id = true};
+}
+
+uint16_t autoselect_word(const flash_chip& c, uint32_t w)
+{
+    switch (c.extended_id ? (w & 0xFF) : (w & 0x3)) {
+    case 0x00:
+        return c.manufacturer;
+    case 0x01:
+        return c.device;
+    case 0x02:
+        return 0; // sector not protected
+    case 0x03:
+        return c.word_03;
+    case 0x0E:
+        return c.word_0e;
+    case 0x0F:
+        return c.word_0f;
+    default:
+        return 0;
+    }
+}
+
 std::string flash_chip_names()
 {
     return listed_names(chips, [](const flash_chip& c) { return c.name; });

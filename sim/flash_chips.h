@@ -33,6 +33,12 @@ constexpr const char* flash_default_chip = "MX29LV640MT";
 // Chip by name (as in flash_select_chip), nullptr when unknown.
 const flash_chip* flash_chip_by_name(const char* name);
 
+// A top-boot chip answering with any autoselect codes ("custom").
+flash_chip custom_chip(uint16_t manufacturer, uint16_t device, uint16_t word_0e, uint16_t word_0f);
+
+// What the chip answers in autoselect mode at word address w.
+uint16_t autoselect_word(const flash_chip& chip, uint32_t w);
+
 // The chips in table order: "S29GL064M, M29W640DT, ..."
 std::string flash_chip_names();
 

@@ -91,6 +91,7 @@ void tap_power_on()
 void tap_rising_edge(bool tms, bool tdi)
 {
     ++tap.rising_edges;
+    debug_clock(tap.rising_edges);
     if (tms) {
         ++tap.tms_high_run;
     } else {

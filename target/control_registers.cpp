@@ -14,7 +14,6 @@ constexpr uint32_t last_register_number = 1023; // 10-bit field
 
 void write_through_r0(uint32_t move_word, uint32_t value)
 {
-    const dbg_operation operation;
     const uint32_t saved = gpr_read(scratch_gpr);
     gpr_write(scratch_gpr, value);
     execute(move_word);

@@ -38,31 +38,10 @@ constexpr uint32_t mtspr_from_r0(uint32_t spr)
 }
 
 // D-form loads and stores: primary opcode in bits 26-31, rD/rS in 21-25, rA in
-// 16-20, a signed 16-bit displacement in 0-15. The update forms leave the
-// effective address in rA, so that a stream of them walks through memory.
+// 16-20, a signed 16-bit displacement in 0-15.
 constexpr uint32_t d_form(uint32_t primary, uint32_t rt, uint32_t ra, int16_t displacement)
 {
     return primary << 26 | rt << 21 | ra << 16 | static_cast<uint16_t>(displacement);
-}
-
-constexpr uint32_t stwu_r2_d_r1(int16_t d) // store word r2 at (r1 + d), r1 takes the address
-{
-    return d_form(37, 2, 1, d);
-}
-
-constexpr uint32_t lhz_r2_d_r1(int16_t d) // load halfword at (r1 + d) into r2, zero-extended
-{
-    return d_form(40, 2, 1, d);
-}
-
-constexpr uint32_t lhzu_r2_d_r1(int16_t d) // the same, r1 takes the address
-{
-    return d_form(41, 2, 1, d);
-}
-
-constexpr uint32_t lwzu_r2_d_r1(int16_t d) // load word at (r1 + d) into r2, r1 takes the address
-{
-    return d_form(33, 2, 1, d);
 }
 
 constexpr uint32_t mtmsr_r0 = 0x7C000124u;

@@ -25,7 +25,6 @@ void gpr_write(uint32_t reg, uint32_t value)
 {
     if (!gpr_in_range(reg))
         return;
-    const dbg_operation operation;
     data_write(value);
     execute(mfspr_from_ddr(reg));
 }

@@ -226,6 +226,12 @@ bool set_strict_status(box_options& o, const std::string&, std::string&)
     return true;
 }
 
+bool set_tap_reset_releases_stop(box_options& o, const std::string&, std::string&)
+{
+    o.tap_reset_releases_stop = true;
+    return true;
+}
+
 bool set_help(box_options& o, const std::string&, std::string&)
 {
     o.help = true;
@@ -286,6 +292,10 @@ constexpr box_option table[] = {
         "time of one sector erase in ms (default 700, typical)", nullptr},
     {box_option_name::word_program_us, "N", false, set_word_program,
         "time of one word program in us (default 10, typical)", nullptr},
+    {box_option_name::tap_reset_releases_stop, nullptr, false, set_tap_reset_releases_stop,
+        "Test-Logic-Reset lets a stopped core run: the words it is given fail and its code overwrites its "
+        "registers until a control word stops it again",
+        nullptr},
     {box_option_name::winio, "MODE", true, set_winio, "the PC's WinIo.dll:", winio_help},
     {box_option_name::strict_status, nullptr, true, set_strict_status,
         "exit status 1 for a run that did not program the image although vexload's status is 0", nullptr},

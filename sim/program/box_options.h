@@ -37,6 +37,7 @@ struct box_options {
     winio_presence winio = winio_presence::present; // the PC's port-I/O library
     int serve_port = -1;               // --serve: remote_bitbang on 127.0.0.1
     bool strict_status = false;        // 1 for a run that reports a failure with status 0
+    bool tap_reset_releases_stop = false; // Test-Logic-Reset lets a stopped core run
     bool help = false;
     bool version = false;
     int tool_arguments = 1;            // index of the first word for the tool

@@ -181,6 +181,7 @@ void set_up_box()
     for (const std::string& fault : options.faults)
         if (!sim::fault_apply(fault, error))
             refuse(error);
+    sim::faults.tap_reset_releases_stop = options.tap_reset_releases_stop;
     box_winio = options.winio;
     sim::box_set_port_ns(options.port_ns);
     sim::box_power_on();

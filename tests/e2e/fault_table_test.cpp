@@ -28,6 +28,7 @@ namespace {
 // --- the pieces of the tool's output ----------------------------------------
 
 using expected::board;
+using expected::progress;
 const std::string info = "Flash info. : MX IC MX29LV640MT\n";
 const std::string erase_head = "Erase flash(all)";
 const std::string communication_failed =
@@ -46,26 +47,6 @@ constexpr size_t area_first_word = (download_area - flash_window) / 2;
 // A board step moves r0 out and its value in (two exchanges each) before the
 // exchange that writes the register.
 constexpr int64_t board_step_lead = 4;
-
-// The progress text up to and including the line drawn for word last.
-std::string progress_to(const std::string& title, int count, int last)
-{
-    const std::string whole = expected::progress(title, count);
-    // Lines start with "\r"; keep those drawn for words 0..last.
-    std::string text;
-    int line_word = 0;
-    size_t at = 0;
-    while (at < whole.size()) {
-        const size_t next = whole.find('\r', at + 1);
-        const std::string line = whole.substr(at, next == std::string::npos ? std::string::npos : next - at);
-        if (line_word > last)
-            break;
-        text += line;
-        line_word = line_word + 1024 > count - 1 ? count - 1 : line_word + 1024;
-        at = next == std::string::npos ? whole.size() : next;
-    }
-    return text;
-}
 
 std::string erase_dots(int sectors)
 {
@@ -258,11 +239,11 @@ std::string n(int64_t value)
 }
 
 const std::string full_download = board + info + expected::erase_line(135) +
-                                  expected::progress("Downloading.", image_words);
+                                  progress("Downloading.", image_words);
 
 std::string partial_download(const context& c, int programmed_word)
 {
-    return board + info + expected::erase_line(135) + progress_to("Downloading.", image_words, c.index_of(programmed_word));
+    return board + info + expected::erase_line(135) + progress("Downloading.", image_words, c.index_of(programmed_word));
 }
 
 std::string check_error(uint16_t read, uint16_t expected)
@@ -320,6 +301,12 @@ const fault_row rows[] = {
         [](context& c) { return row_spec{faults({"tdo-stuck-0"}), {"-t", "0"}, register_failed + target_failed, 0, c.prefilled}; }},
 
     // Debug unit and core.
+    // Test-Logic-Reset lets a stopped core run: the tool resets the TAP only before its control words.
+    {"tap_reset_releases_stop",
+        [](context& c) {
+            return row_spec{{"--tap-reset-releases-stop"}, {"-c", "1"}, full_download + progress("Checking.", image_words) + complete,
+                0, c.with_image(image_words)};
+        }},
     {"never_halted", [](context& c) { return row_spec{faults({"never-halted"}), {}, communication_failed, 255, c.prefilled}; }},
     {"never_halted_and_no_execute",
         [](context& c) { return row_spec{faults({"never-halted", "no-execute"}), {}, communication_failed, 255, c.prefilled}; }},
@@ -355,7 +342,7 @@ const fault_row rows[] = {
     {"status_error_in_read_back",
         [](context& c) {
             return row_spec{faults({"status-error=" + n(c.check_exchange(50000, 2))}), {"-c", "1"},
-                full_download + progress_to("Checking.", image_words, 50000) + communication_failed, 255, c.with_image(image_words)};
+                full_download + progress("Checking.", image_words, 50000) + communication_failed, 255, c.with_image(image_words)};
         }},
     {"box_reset_in_erase",
         [](context& c) {
@@ -422,7 +409,7 @@ const fault_row rows[] = {
             const uint16_t good = c.image[static_cast<size_t>(i)];
             const uint16_t weak = static_cast<uint16_t>(good ^ 1);
             return row_spec{faults({"verify-mismatch=" + n(c.middle())}), {"-c", "1"},
-                full_download + progress_to("Checking.", image_words, i) + check_error(weak, good) + verify_failed, 0,
+                full_download + progress("Checking.", image_words, i) + check_error(weak, good) + verify_failed, 0,
                 c.with_word(c.with_image(image_words), i, weak)};
         }},
     {"verify_mismatch_unchecked_stays_hidden",
@@ -499,15 +486,6 @@ TEST_P(FaultTable, OutputStatusAndFlash)
 
 INSTANTIATE_TEST_SUITE_P(EveryFault, FaultTable, testing::ValuesIn(rows),
     [](const testing::TestParamInfo<fault_row>& info) { return std::string(info.param.name); });
-
-// The progress prefix helper itself, against the whole text it is cut from.
-TEST(FaultTableHelpers, ProgressPrefixEndsAtTheNamedWord)
-{
-    EXPECT_EQ(progress_to("D.", image_words, 0), "\rD. 0%");
-    EXPECT_EQ(progress_to("D.", image_words, 1023), "\rD. 0%");
-    EXPECT_EQ(progress_to("D.", image_words, 1024), "\rD. 0%\rD. 1%");
-    EXPECT_EQ(progress_to("D.", image_words, image_words - 1), expected::progress("D.", image_words));
-}
 
 // The run whose points the table aims at: ctest records it first for the
 // table's processes (VEXLOAD_RECORD_RUN_TO); every point must be in it.

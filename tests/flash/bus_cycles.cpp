@@ -68,16 +68,16 @@ struct cursor {
 
 } // namespace
 
-std::ostream& operator<<(std::ostream& out, const bus_cycle& cycle)
+std::ostream& operator<<(std::ostream& out, const seen_cycle& cycle)
 {
     const char* names[] = {"write16", "read16", "write32", "unknown"};
     return out << names[static_cast<int>(cycle.kind)] << "(0x" << std::hex << std::uppercase << cycle.address
                << ", 0x" << cycle.value << std::dec << ")";
 }
 
-std::vector<bus_cycle> recorded_cycles()
+std::vector<seen_cycle> recorded_cycles()
 {
-    std::vector<bus_cycle> cycles;
+    std::vector<seen_cycle> cycles;
     cursor c{recorded_exchanges, 0};
     while (c.at < recorded_exchanges.size()) {
         const size_t start = c.at;
@@ -102,7 +102,7 @@ std::vector<bus_cycle> recorded_cycles()
                 continue;
             }
         }
-        cycles.push_back({cycle_kind::unknown, static_cast<uint32_t>(start), 0});
+        cycles.push_back({seen_kind::unknown, static_cast<uint32_t>(start), 0});
         break;
     }
     return cycles;

@@ -10,13 +10,14 @@
 #include "flash/verify.h"
 #include "target/memory.h"
 #include "target/registers.h"
+#include "tests/e2e/expected_output.h"
 #include "tests/flash/bus_cycles.h"
 #include "tests/flash/capture_stdout.h"
 #include "tests/flash/flash_fixture.h"
 
 namespace {
 
-using cycles = std::vector<bus_cycle>;
+using cycles = std::vector<seen_cycle>;
 
 // The run plans the image before the erase; download and verify read the plan.
 int plan_for(int32_t model_code)
@@ -59,30 +60,6 @@ TEST_F(Download, EachWordIsOneStoreOfCommandAndDataThenPolled)
                                      write32(0xFFFD0002, 0x00A000A5), read16(0xFFFD0004, 0),
                                      write32(0xFFFD0004, 0x00A08000), read16(0xFFFD0006, 0)});
     EXPECT_EQ(recorded_cycles(), expected);
-}
-
-// A link that sends exchanges in batches gets one target operation per batch,
-// however the operations nest; a word program goes with its first poll.
-TEST_F(Download, EveryOperationIsOneBatch)
-{
-    const struct {
-        const char* name;
-        void (*operation)();
-        std::vector<size_t> batch_ends;
-    } cases[] = {
-        {"register write", [] { gpr_write(3, 1); }, {2}},
-        {"store", [] { mem_write32(0x1000, 1); }, {5}},
-        {"flash write", [] { flash_write16(board_flash_base, 0xF0); }, {5}},
-        {"flash read", [] { flash_read16(board_flash_base); }, {5}},
-        {"control register write", [] { dcr_write(0x12, 1); }, {7}},
-        {"word program and poll", [] { flash_program_pair(0xFFFD0000, 0x1234); flash_read16(0xFFFD0000); }, {10}},
-        {"two stores", [] { mem_write32(0, 1); mem_write32(4, 2); }, {5, 10}},
-    };
-    for (const auto& c : cases) {
-        recorder_reset();
-        c.operation();
-        EXPECT_EQ(recorded_batch_ends, c.batch_ends) << c.name;
-    }
 }
 
 TEST_F(Download, ErasedWordsMakeNoBusCycleButStillDriveTheProgressLine)
@@ -135,7 +112,7 @@ TEST_F(Download, DataPollingDecidesOnDq7AndDq5)
         // Word 1 (0x1111) reads back 0x0000, done at once by its DQ7.
         size_t reads = 0;
         bool second_word_programmed = false;
-        for (const bus_cycle& cycle : recorded_cycles()) {
+        for (const seen_cycle& cycle : recorded_cycles()) {
             reads += cycle == read16(0xFFFD0000, 0);
             second_word_programmed |= cycle == write32(0xFFFD0000, 0x00A01111);
         }
@@ -190,34 +167,29 @@ TEST_F(Download, PlacementKeepsEveryImageInsideTheFlash)
     }
 }
 
-// The progress line of a whole run, built from the block number k:
-// P = k * 100 * 1024 / count, dots = 11 * k / 19.
-std::string expected_progress(const char* title, int32_t count, int last_dots)
-{
-    std::string text;
-    for (int32_t k = 0; k * 1024 < count - 1; ++k) {
-        const int32_t percent = count == 0x18000 ? k * 25 / 24 : k * 25 / 32;
-        text.append("\r").append(title).append(11 * k / 19, '.');
-        text.append(" ").append(std::to_string(percent)).append("%");
-    }
-    text.append("\r").append(title).append(last_dots, '.').append(" done\n");
-    return text;
-}
-
-TEST(ProgressLine, WholeRunsOfBothImageLengths)
+// Every byte of a whole run: of 64 words and of 0x800 (the lines at word 0,
+// at 1024 and at the last), and of the image lengths, as written out for the
+// end-to-end runs.
+TEST(ProgressLine, WholeRuns)
 {
     struct run_case {
         int32_t count;
-        int last_dots;
         const char* title;
+        std::string text;
     };
-    for (const run_case& c : {run_case{0x18000, 55, "Downloading."}, run_case{0x20000, 73, "Checking."}}) {
+    const run_case cases[] = {
+        {64, "Checking.", "\rChecking. 0%\rChecking. done\n"},
+        {0x800, "Downloading.", "\rDownloading. 0%\rDownloading. 50%\rDownloading. done\n"},
+        {0x18000, "Downloading.", expected::progress("Downloading.", 0x18000)},
+        {0x20000, "Checking.", expected::progress("Checking.", 0x20000)},
+    };
+    for (const run_case& c : cases) {
         SCOPED_TRACE(c.count);
         const std::string printed = capture_stdout([&] {
             for (int32_t i = 0; i < c.count; ++i)
                 progress_line(c.title, i, c.count);
         });
-        EXPECT_EQ(printed, expected_progress(c.title, c.count, c.last_dots));
+        EXPECT_EQ(printed, c.text);
     }
 }
 

@@ -10,7 +10,7 @@
 
 namespace {
 
-using cycles = std::vector<bus_cycle>;
+using cycles = std::vector<seen_cycle>;
 
 cycles erase_command(uint32_t sector)
 {

@@ -10,7 +10,7 @@
 
 namespace {
 
-using cycles = std::vector<bus_cycle>;
+using cycles = std::vector<seen_cycle>;
 
 // The words executed are judged by the box's decoding (bus_cycles.cpp).
 TEST_F(FlashSteps, Write16IsAddressIntoR1ValueIntoR2ThenHalfwordStore)

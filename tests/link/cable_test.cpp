@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "link/cable.h"
+#include "link/debug_exchange.h"
 #include "tests/link/recorded_link.h"
 
 namespace {

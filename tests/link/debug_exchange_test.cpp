@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Debug exchanges on the recording port: clock counts, instruction caching,
-// the TMS/TDI pattern, the result and the status bit.
+// the bits sent on TDI, the result and the status bit.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -15,24 +15,6 @@
 #include "tests/link/recorded_link.h"
 
 namespace {
-
-// TMS at each clock of an exchange that scans its instruction, as the TAP
-// walks Run-Test/Idle -> IR scan -> DR scan -> Run-Test/Idle.
-std::vector<tap_edge> expected_edges(int instruction, uint32_t data, int final_bit, bool scans_ir)
-{
-    std::vector<tap_edge> edges = {{0, 0}, {1, 0}};
-    if (scans_ir) {
-        edges.insert(edges.end(), {{1, 0}, {0, 0}, {0, 0}});
-        for (int bit = 0; bit < 7; ++bit)
-            edges.push_back({bit == 6 ? 1 : 0, (instruction >> bit) & 1});
-        edges.insert(edges.end(), {{1, 0}, {1, 0}});
-    }
-    edges.insert(edges.end(), {{0, 0}, {0, 0}});
-    for (int bit = 0; bit < 32; ++bit)
-        edges.push_back({0, static_cast<int>((data >> bit) & 1)});
-    edges.insert(edges.end(), {{1, final_bit}, {1, 0}, {0, 0}});
-    return edges;
-}
 
 class DebugExchange : public RecordedLink {
 protected:
@@ -93,38 +75,47 @@ TEST_F(DebugExchange, PortCostFollowsClockDelay)
     EXPECT_EQ(recording_port.reads, 51u + 39u);
 }
 
-TEST_F(DebugExchange, TmsAndTdiPattern)
+// What only the bits sent show (the box's TAP judges the TMS walk): the
+// instruction bit 0 first in clocks 6 to 12, TMS high on its last bit; the
+// word bit 0 first from clock 17 (5 without the instruction), then the final
+// bit as 0 or 1 with TMS high; TCK rests high.
+TEST_F(DebugExchange, TdiCarriesTheInstructionTheWordAndTheFinalBit)
 {
+    using e = tap_edge;
     const struct {
         const char* name;
         int instruction;
         uint32_t data;
         int final_bit;
-        bool scans_ir;
+        std::vector<tap_edge> instruction_bits; // none: the instruction is already selected
+        tap_edge final_edge;
     } cases[] = {
-        {"data word 1, final bit 1", dbg_data, 0x00000001, 1, true},
-        {"read form", dbg_data, 0, 0, false},
-        {"instruction word", dbg_execute, 0x7C13FAA6, 1, true},
-        {"final bit taken as boolean", dbg_control, 0xB8000000, 4, true},
+        {"data word 1, final bit 1", dbg_data, 0x00000001, 1,
+            {e{0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 1}, {0, 0}, {1, 1}}, {1, 1}},
+        {"read form", dbg_data, 0, 0, {}, {1, 0}},
+        {"instruction word", dbg_execute, 0x7C13FAA6, 1,
+            {e{0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 1}, {0, 1}, {1, 0}}, {1, 1}},
+        {"final bit taken as boolean", dbg_control, 0xB8000000, 4,
+            {e{0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 0}, {0, 1}, {1, 0}}, {1, 1}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         recording_port_reset();
-        if (!c.scans_ir)
-            ir_cache = static_cast<uint8_t>(c.instruction);
+        ir_cache = c.instruction_bits.empty() ? static_cast<uint8_t>(c.instruction) : 0;
         dbg_exchange(c.instruction, c.data, c.final_bit);
-        EXPECT_EQ(recorded_edges(), expected_edges(c.instruction, c.data, c.final_bit != 0, c.scans_ir));
+        const std::vector<tap_edge> edges = recorded_edges();
+        const size_t first_data_clock = c.instruction_bits.empty() ? 4 : 16;
+        ASSERT_EQ(edges.size(), first_data_clock + 35);
+        if (!c.instruction_bits.empty()) {
+            EXPECT_EQ(std::vector<tap_edge>(edges.begin() + 5, edges.begin() + 12), c.instruction_bits);
+        }
+        uint32_t word = 0;
+        for (int bit = 0; bit < 32; ++bit)
+            word |= static_cast<uint32_t>(edges[first_data_clock + bit].tdi) << bit;
+        EXPECT_EQ(word, c.data);
+        EXPECT_EQ(edges[first_data_clock + 32], c.final_edge);
+        EXPECT_EQ(recording_port.writes.back() & 0x04, 0x04);
     }
-    // 0x5C bit 0 first in clocks 6 to 12, TMS only on the last of them.
-    recording_port_reset();
-    ir_cache = 0;
-    dbg_exchange(dbg_data, 1, 1);
-    const std::vector<tap_edge> edges = recorded_edges();
-    ASSERT_EQ(edges.size(), 51u);
-    const std::vector<tap_edge> instruction_bits(edges.begin() + 5, edges.begin() + 12);
-    EXPECT_EQ(instruction_bits, (std::vector<tap_edge>{{0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 1}, {0, 0}, {1, 1}}));
-    // TCK rests high after the exchange.
-    EXPECT_EQ(recording_port.writes.back() & 0x04, 0x04);
 }
 
 TEST_F(DebugExchange, ResultComesFromTheShiftClocks)

@@ -128,6 +128,36 @@ TEST_F(FrontDebugUnit, TestLogicResetClearsAPendingStatus)
     EXPECT_FALSE(jtag.exchange(bitbang::data, 0, false).status);
 }
 
+// Test-Logic-Reset after the halt, then a control word with STOP: the box
+// built with tap_reset_releases_stop lets the core run in between (its word
+// fails, its code overwrites every general register) and stops it again with
+// the registers as the code left them; the box without it stays stopped.
+TEST_F(FrontDebugUnit, TestLogicResetReleasesTheStopOnlyWhereTheBoxIsBuiltSo)
+{
+    for (const bool releases : {false, true}) {
+        SCOPED_TRACE(releases);
+        sim::faults.tap_reset_releases_stop = releases;
+        sim::box_power_on();
+        jtag.halt_core();
+        through_r3(0x77887788);
+        jtag.reset_to_idle();
+        EXPECT_EQ(sim::debug_unit.mode, releases ? sim::core_mode::running : sim::core_mode::stopped);
+        jtag.exchange(bitbang::execute, bitbang::mtspr_ddr_r3, true);
+        EXPECT_EQ(jtag.exchange(bitbang::data, 0, false).status, releases) << "the word after the reset";
+
+        jtag.exchange(bitbang::control, 0x80000000, true);
+        EXPECT_EQ(sim::debug_unit.mode, sim::core_mode::stopped);
+        const uint32_t left = sim::core_gpr(3);
+        EXPECT_EQ(left == 0x77887788, !releases) << std::hex << left;
+        for (unsigned n = 0; n < 32; ++n)
+            EXPECT_EQ(sim::core_gpr(n) != (n == 3 ? 0x77887788 : 0), releases) << "r" << n;
+        jtag.exchange(bitbang::execute, bitbang::mtspr_ddr_r3, true);
+        const front_test::scan_result read = jtag.exchange(bitbang::data, 0, false);
+        EXPECT_EQ(read.result, left) << "r3 read through the port once stopped again";
+        EXPECT_FALSE(read.status);
+    }
+}
+
 TEST_F(FrontDebugUnit, NeverHaltedCoreRefusesEveryWord)
 {
     power_on_with(&sim::fault_set::never_halted);

@@ -17,37 +17,11 @@
 #include "sim/faults.h"
 #include "sim/flash.h"
 #include "sim/program/serve.h"
-#include "tests/support/loopback.h"
+#include "tests/sim/remote_bitbang.h"
 
 namespace {
 
-// One TCK period in the protocol: TMS/TDI with TCK low, then TCK high, then a TDO read.
-std::string clock(bool tms, bool tdi)
-{
-    const char low = static_cast<char>('0' + (tms ? 2 : 0) + (tdi ? 1 : 0));
-    return std::string{low, static_cast<char>(low + 4), 'R'};
-}
-
-std::string scan(bool ir, uint64_t value, int length)
-{
-    std::string s = clock(true, false);
-    if (ir)
-        s += clock(true, false);
-    s += clock(false, false) + clock(false, false);
-    for (int i = 0; i < length; ++i)
-        s += clock(i == length - 1, ((value >> i) & 1) != 0);
-    return s + clock(true, false) + clock(false, false);
-}
-
-// One debug exchange: the instruction, then 32 data bits and the final bit.
-std::string exchange(uint8_t instruction, uint32_t data, bool final_bit = true)
-{
-    return scan(true, instruction, 7) + scan(false, data | (uint64_t{final_bit} << 32), 33);
-}
-
-constexpr uint8_t debug_control = 0x2C;
-constexpr uint8_t execute = 0x3C;
-constexpr uint8_t data_register = 0x5C;
+using namespace remote_bitbang;
 
 // r3 = address, r4 = value through the debug data register, then sth r4,0(r3).
 std::string store_half(uint32_t address, uint16_t value)
@@ -61,29 +35,6 @@ std::string load_half(uint32_t address)
 {
     return exchange(data_register, address) + exchange(execute, 0x7C73FAA6) + exchange(execute, 0xA0830000) +
            exchange(execute, 0x7C93FBA6) + exchange(data_register, 0, false);
-}
-
-std::string reset_to_idle()
-{
-    std::string s;
-    for (int i = 0; i < 5; ++i)
-        s += clock(true, false);
-    return s + clock(false, false);
-}
-
-// Sends the session and everything up to 'Q'; returns all replies until the server closes.
-std::string session(int port, const std::string& bytes)
-{
-    const int fd = loopback_connect(port);
-    if (fd < 0)
-        return "no connection";
-    send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    std::string replies;
-    char buffer[4096];
-    for (ssize_t got; (got = recv(fd, buffer, sizeof buffer, 0)) > 0;)
-        replies.append(buffer, static_cast<size_t>(got));
-    close(fd);
-    return replies;
 }
 
 class FrontServe : public testing::Test {

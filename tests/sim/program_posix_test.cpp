@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "tests/support/child_program.h"
+#include "tests/sim/remote_bitbang.h"
 #include "tests/support/loopback.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_file.h"
@@ -106,15 +107,23 @@ std::string read_until_closed(int fd, int timeout_ms, bool& closed)
     return text;
 }
 
+// Starts vexload-sim --serve 0 with these box options; the port it listens on, or -1.
+int serve(child_program& server, std::vector<std::string> options)
+{
+    options.insert(options.begin(), {"--serve", "0"});
+    const std::string listening = "remote_bitbang on 127.0.0.1:";
+    if (!child_start(server, VEXLOAD_SIM_PATH, options) || !child_wait_for(server, listening, true, patience_ms) ||
+        !child_wait_for(server, "\n", true, patience_ms))
+        return -1;
+    return std::stoi(server.err.substr(server.err.find(listening) + listening.size()));
+}
+
 TEST(ProgramSignals, ServerStopsWhateverItsClientDoes)
 {
     for (const int signal : {SIGINT, SIGTERM}) {
         child_program server;
-        ASSERT_TRUE(child_start(server, VEXLOAD_SIM_PATH, {"--serve", "0"}));
-        const std::string listening = "remote_bitbang on 127.0.0.1:";
-        ASSERT_TRUE(child_wait_for(server, listening, true, patience_ms)) << server.err;
-        ASSERT_TRUE(child_wait_for(server, "\n", true, patience_ms)) << server.err;
-        const int port = std::stoi(server.err.substr(server.err.find(listening) + listening.size()));
+        const int port = serve(server, {});
+        ASSERT_GT(port, 0) << server.err;
 
         // A client that asks for TDO without end and never reads the answers:
         // its replies fill both socket buffers.
@@ -138,6 +147,28 @@ TEST(ProgramSignals, ServerStopsWhateverItsClientDoes)
         EXPECT_EQ(child_finish(server, 5000), 0) << "the server did not stop: " << server.err;
         EXPECT_NE(server.err.find("port accesses: "), std::string::npos) << server.err;
         close(greedy);
+    }
+}
+
+// The option reaches the served box: after the halt, Test-Logic-Reset lets the
+// core run only with --tap-reset-releases-stop, and the word it is given then
+// fails (the status bit, the last shift clock of the read after it).
+TEST(ProgramServe, TapResetReleasesTheStopOnlyWithTheOption)
+{
+    using namespace remote_bitbang;
+    const std::vector<std::string> boxes[] = {{}, {"--tap-reset-releases-stop"}};
+    for (const std::vector<std::string>& options : boxes) {
+        const bool released = !options.empty();
+        child_program server;
+        const int port = serve(server, options);
+        ASSERT_GT(port, 0) << server.err;
+        const std::string replies = session(port, "s" + reset_to_idle() + exchange(debug_control, 0xB8000000) + "r" +
+            exchange(debug_control, 0x80000000) + reset_to_idle() + exchange(execute, 0x7C73FAA6) +
+            exchange(data_register, 0, false) + "Q");
+        ASSERT_GT(replies.size(), 3u);
+        EXPECT_EQ(replies[replies.size() - 3], released ? '1' : '0') << released;
+        kill(server.pid, SIGTERM);
+        EXPECT_EQ(child_finish(server, patience_ms), 0) << server.err;
     }
 }
 

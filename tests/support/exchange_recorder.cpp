@@ -7,7 +7,6 @@
 
 std::vector<recorded_event> recorded_events;
 std::vector<recorded_exchange> recorded_exchanges;
-std::vector<size_t> recorded_batch_ends;
 std::deque<uint32_t> recorder_read_replies;
 uint32_t recorder_default_reply = 0;
 
@@ -15,7 +14,6 @@ void recorder_reset()
 {
     recorded_events.clear();
     recorded_exchanges.clear();
-    recorded_batch_ends.clear();
     recorder_read_replies.clear();
     recorder_default_reply = 0;
     ir_cache = 0;
@@ -51,11 +49,6 @@ void tap_reset()
 {
     for (int n = 0; n < 64; ++n)
         tap_clock(1, 0);
-}
-
-void link_batch_boundary()
-{
-    recorded_batch_ends.push_back(recorded_exchanges.size());
 }
 
 void set_reset_lines(int level)

@@ -36,8 +36,6 @@ struct recorder_exit {
 
 extern std::vector<recorded_event> recorded_events;
 extern std::vector<recorded_exchange> recorded_exchanges;
-// The number of exchanges recorded at each end of a batch (link_batch_boundary).
-extern std::vector<size_t> recorded_batch_ends;
 
 // Answers of data reads (dbg_data with final bit 0), first one first; once
 // they are used up a read gets recorder_default_reply. Other exchanges give 0.
