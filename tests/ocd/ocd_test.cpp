@@ -114,6 +114,9 @@ TEST_P(OcdAsSim, SameOutputStatusAndFlash)
 INSTANTIATE_TEST_SUITE_P(BoxFaults, OcdAsSim,
     testing::Values(
         box_case{"full_run_with_verify", {}, {"-m", TEST_MODEL, "-c", "1"}, true},
+        // Each batch's file starts with a TAP reset that lets this core run:
+        // the batch stops it again and seats its registers afresh.
+        box_case{"tap_reset_releases_stop", {"--tap-reset-releases-stop"}, {"-m", TEST_MODEL, "-c", "1"}, true},
         // Each word still busy at its first poll: every batch falls back to
         // polling word by word, and words programmed while it was busy are
         // taken up as they are found.
