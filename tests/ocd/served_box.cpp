@@ -117,7 +117,12 @@ bool served_box::start(const std::string& sim, const std::vector<std::string>& b
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     if (box_port < 0) {
-        error = "the served box did not come up: " + file_text(log);
+        const int status = wait_for_exit(box_pid, 0);
+        error = "the served box did not come up" +
+                (status >= 0 ? " (it ended with status " + std::to_string(status) + ")" : std::string()) + ": " +
+                file_text(log);
+        if (status >= 0)
+            box_pid = -1;
         return false;
     }
     tcl_port = free_port();
@@ -134,7 +139,12 @@ bool served_box::start(const std::string& sim, const std::vector<std::string>& b
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    error = "OpenOCD did not come up: " + file_text(openocd_log);
+    const int status = wait_for_exit(openocd_pid, 0);
+    error = "OpenOCD did not come up" +
+            (status >= 0 ? " (it ended with status " + std::to_string(status) + ")" : std::string()) + ": " +
+            file_text(openocd_log);
+    if (status >= 0)
+        openocd_pid = -1;
     return false;
 }
 

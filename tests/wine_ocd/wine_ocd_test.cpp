@@ -245,7 +245,7 @@ TEST_F(WineOcd, CtrlCStopsTheRunWithALineOnTheFlash)
     const bool erasing = wait_for_text(out, "Erase flash(all)..");
     if (erasing)
         ::kill(pid, SIGINT);
-    EXPECT_EQ(finish(pid, 30000), 130);
+    EXPECT_EQ(finish(pid, 30000), 130) << "box: " << file_text(box.log) << "OpenOCD: " << file_text(box.openocd_log);
     ASSERT_TRUE(erasing) << file_text(err);
     EXPECT_NE(file_text(err).find("stopped by Ctrl-C (SIGINT) while erasing: the flash is partly erased"),
               std::string::npos)
