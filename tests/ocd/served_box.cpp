@@ -29,6 +29,18 @@ bool accepts(int port)
     return fd >= 0;
 }
 
+// Why a process did not come up: its status when it has ended (then it is
+// reaped, and pid cleared), and what it logged.
+std::string not_up(const std::string& what, int& pid, const std::string& log)
+{
+    const int status = wait_for_exit(pid, 0);
+    if (status >= 0)
+        pid = -1;
+    return what + " did not come up" +
+           (status >= 0 ? " (it ended with status " + std::to_string(status) + ")" : std::string()) + ": " +
+           file_text(log);
+}
+
 } // namespace
 
 std::string openocd_program()
@@ -117,12 +129,7 @@ bool served_box::start(const std::string& sim, const std::vector<std::string>& b
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     if (box_port < 0) {
-        const int status = wait_for_exit(box_pid, 0);
-        error = "the served box did not come up" +
-                (status >= 0 ? " (it ended with status " + std::to_string(status) + ")" : std::string()) + ": " +
-                file_text(log);
-        if (status >= 0)
-            box_pid = -1;
+        error = not_up("the served box", box_pid, log);
         return false;
     }
     tcl_port = free_port();
@@ -139,12 +146,7 @@ bool served_box::start(const std::string& sim, const std::vector<std::string>& b
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    const int status = wait_for_exit(openocd_pid, 0);
-    error = "OpenOCD did not come up" +
-            (status >= 0 ? " (it ended with status " + std::to_string(status) + ")" : std::string()) + ": " +
-            file_text(openocd_log);
-    if (status >= 0)
-        openocd_pid = -1;
+    error = not_up("OpenOCD", openocd_pid, openocd_log);
     return false;
 }
 
