@@ -18,19 +18,18 @@ void program_failed()
     platform_exit(-1);
 }
 
+bool polling_done(poll_verdict verdict)
+{
+    if (verdict == poll_verdict::failed)
+        program_failed();
+    return verdict == poll_verdict::programmed;
+}
+
 void wait_for_program(uint32_t address, uint16_t word)
 {
     program_poll poll{word};
-    for (;;) {
-        switch (judge_poll(poll, static_cast<uint16_t>(run_bus_cycle(program_poll_cycle(address, word))))) {
-        case poll_verdict::programmed:
-            return;
-        case poll_verdict::failed:
-            program_failed();
-        case poll_verdict::read_again:
-            break;
-        }
-    }
+    while (!polling_done(judge_poll(poll, static_cast<uint16_t>(run_bus_cycle(program_poll_cycle(address, word))))))
+        continue;
 }
 
 void flash_program_pair(uint32_t address, uint16_t word)

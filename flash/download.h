@@ -30,3 +30,7 @@ void wait_for_program(uint32_t address, uint16_t word);
 
 // The message of a word that will not program, and the end of the process.
 [[noreturn]] void program_failed();
+
+// Acts on a poll's verdict: true when the word is programmed, false to read
+// again; a word that failed ends the process.
+bool polling_done(poll_verdict verdict);

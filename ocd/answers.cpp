@@ -48,39 +48,43 @@ bool count_word(const std::string& word, long& value)
     return first != last && code == std::errc() && end == last && value >= 0;
 }
 
+// Word at of w as a hex value of bits into value; true where w has no such word.
+template <typename T>
+bool optional_hex(const std::vector<std::string>& w, size_t at, int bits, std::optional<T>& value)
+{
+    if (at >= w.size())
+        return true;
+    T parsed = 0;
+    if (!hex_word(w[at], bits, parsed))
+        return false;
+    value = parsed;
+    return true;
+}
+
 bool parse_words(const std::vector<std::string>& w, scan_answer& a)
 {
     const std::string& head = w[0];
-    if (head == "ok" && w.size() <= 2) {
+    const size_t n = w.size();
+    if (head == "ok" && n <= 2) {
         a.kind = scan_answer::ok;
-        if (w.size() == 1)
-            return true;
-        uint32_t data = 0;
-        if (!hex_word(w[1], 32, data))
-            return false;
-        a.data = data;
-        return true;
+        return optional_hex(w, 1, 32, a.data);
     }
-    if (head == "status" && w.size() == 2) {
+    if (head == "status" && n == 2) {
         a.kind = scan_answer::status;
         return count_word(w[1], a.index);
     }
-    if (head == "first" && w.size() == 3 && w[1] == "status") {
+    if (head == "first" && n == 3 && w[1] == "status") {
         a.kind = scan_answer::first_status;
         return count_word(w[2], a.index);
     }
-    if (head == "reads" && w.size() == 3) {
-        uint32_t data = 0;
+    if (head == "reads" && n == 3) {
         a.kind = scan_answer::repeated;
-        if (!count_word(w[1], a.reads) || a.reads == 0 || !hex_word(w[2], 32, data))
-            return false;
-        a.data = data;
-        return true;
+        return count_word(w[1], a.reads) && a.reads > 0 && optional_hex(w, 2, 32, a.data);
     }
-    if (head == "values" && w.size() >= 2) {
+    if (head == "values" && n >= 2) {
         long count = 0;
         a.kind = scan_answer::values;
-        if (!count_word(w[1], count) || static_cast<size_t>(count) != w.size() - 2)
+        if (!count_word(w[1], count) || static_cast<size_t>(count) != n - 2)
             return false;
         a.collected.resize(static_cast<size_t>(count));
         for (size_t i = 0; i < a.collected.size(); ++i)
@@ -88,21 +92,13 @@ bool parse_words(const std::vector<std::string>& w, scan_answer& a)
                 return false;
         return true;
     }
-    if (head == "passed" && w.size() == 1) {
+    if (head == "passed" && n == 1) {
         a.kind = scan_answer::passed;
         return true;
     }
-    if (head == "failed" && (w.size() == 2 || w.size() == 3)) {
+    if (head == "failed" && (n == 2 || n == 3)) {
         a.kind = scan_answer::failed;
-        if (!count_word(w[1], a.index))
-            return false;
-        if (w.size() == 2)
-            return true;
-        uint64_t read = 0;
-        if (!hex_word(w[2], 33, read))
-            return false;
-        a.read = read;
-        return true;
+        return count_word(w[1], a.index) && optional_hex(w, 2, 33, a.read);
     }
     return false;
 }
@@ -154,11 +150,12 @@ bool parse_setup_answer(const std::string& text, setup_answer& answer)
 {
     answer = setup_answer{};
     const std::vector<std::string> parts = split(text, " | ");
-    if (parts.size() != 3)
+    if (parts.size() != 4)
         return false;
     answer.taps = words_of(parts[0]);
     answer.chain_rows = split(parts[1], ";");
     answer.reset_config = parts[2];
+    answer.adapter = quoted(parts[3]);
     return true;
 }
 

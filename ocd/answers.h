@@ -44,11 +44,12 @@ struct claim_answer {
 bool parse_claim_answer(const std::string& text, claim_answer& answer);
 
 // What OpenOCD says of its set-up: the TAP names, the scan chain's rows and
-// the reset configuration, joined by " | ".
+// the reset configuration and the adapter driver's name, joined by " | ".
 struct setup_answer {
     std::vector<std::string> taps;
     std::vector<std::string> chain_rows;
     std::string reset_config;
+    std::string adapter;
 };
 bool parse_setup_answer(const std::string& text, setup_answer& answer);
 

@@ -46,28 +46,16 @@ void poll_on(ocd_link& link, int32_t i, program_poll poll)
         const repeat_result r = queue_repeat(link.session, link.queue, read, rule);
         // Every read before the last found the word busy, DQ5 clear.
         poll.busy_reads += static_cast<int32_t>(r.reads - 1);
-        switch (judge_poll(poll, static_cast<uint16_t>(r.last))) {
-        case poll_verdict::programmed:
+        if (polling_done(judge_poll(poll, static_cast<uint16_t>(r.last))))
             return;
-        case poll_verdict::failed:
-            program_failed();
-        case poll_verdict::read_again:
-            break;
-        }
     }
 }
 
 // A read of word i that found it busy or done, judged; polling goes on where it must.
 void poll_from(ocd_link& link, int32_t i, program_poll poll, uint16_t read)
 {
-    switch (judge_poll(poll, read)) {
-    case poll_verdict::programmed:
-        return;
-    case poll_verdict::failed:
-        program_failed();
-    case poll_verdict::read_again:
+    if (!polling_done(judge_poll(poll, read)))
         poll_on(link, i, poll);
-    }
 }
 
 // A word past a failed check, as a read finds it: programmed, erased
@@ -152,6 +140,11 @@ void download_words()
 {
     ocd_link& link = open_link();
     link.session.step = run_step::downloading;
+    if (!link.batches) {
+        download_each_word();
+        link.session.step = run_step::downloaded;
+        return;
+    }
     uint32_t settle_clocks = 0;
     run_batches("Downloading.", planned_image->words, [&](int32_t first, int32_t end, progress& p) {
         return download_batch(link, settle_clocks, first, end, p);

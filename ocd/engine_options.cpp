@@ -1,107 +1,65 @@
 // SPDX-License-Identifier: MIT
 #include "ocd/engine_options.h"
 
-#include <charconv>
 #include <cstdio>
 
 #include "common/box_option_names.h"
+#include "common/long_options.h"
 
 namespace {
 
 constexpr uint32_t erase_poll_most_ms = 1000; // vexload's own cadence
 constexpr const char* tap_name_characters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789._-";
 
-bool parse_poll(const std::string& text, engine_options& o)
-{
-    const char* first = text.data();
-    const char* last = first + text.size();
-    unsigned value = 0;
-    const auto [end, code] = std::from_chars(first, last, value);
-    if (first == last || code != std::errc() || end != last || value == 0 || value > erase_poll_most_ms)
-        return false;
-    o.erase_poll_ms = value;
-    return true;
-}
-
-bool parse_address(const std::string& text, engine_options& o)
+// HOST:PORT, an IPv6 host in brackets.
+bool read_address(const std::string& text, engine_options& o)
 {
     const size_t colon = text.rfind(':');
-    if (colon == std::string::npos || colon == 0)
-        return false;
-    const char* first = text.data() + colon + 1;
-    const char* last = text.data() + text.size();
-    unsigned value = 0;
-    const auto [end, code] = std::from_chars(first, last, value);
-    if (first == last || code != std::errc() || end != last || value == 0 || value > 65535)
+    uint64_t port = 0;
+    if (colon == std::string::npos || colon == 0 || !read_whole(text.substr(colon + 1), 1, 65535, port))
         return false;
     o.host = text.substr(0, colon);
     if (o.host.size() > 2 && o.host.front() == '[' && o.host.back() == ']')
         o.host = o.host.substr(1, o.host.size() - 2);
-    o.port = static_cast<int>(value);
+    o.port = static_cast<int>(port);
     return true;
+}
+
+option_table engine_table(engine_options& o)
+{
+    option_table table{"vexload-ocd", {}};
+    table.rows.push_back({"--openocd", "HOST:PORT", "OpenOCD's Tcl server (default 127.0.0.1:6666)",
+        {"HOST:PORT with a port from 1 to 65535", [&o](const std::string& v) { return read_address(v, o); }}});
+    // A TAP's name goes into OpenOCD's Tcl: OpenOCD's names are words.
+    table.rows.push_back({"--tap", "NAME", "the box's TAP as OpenOCD names it (default: the only TAP OpenOCD has)",
+        {"the name of a TAP as OpenOCD lists it (jtag names)", [&o](const std::string& v) {
+             if (v.find_first_not_of(tap_name_characters) != std::string::npos)
+                 return false;
+             o.tap = v;
+             return true;
+         }}});
+    table.rows.push_back({"--erase-poll-ms", "N",
+        "pause between reads of a sector being erased, 1 to 1000 ms (default 50; vexload waits 1000)",
+        whole_number("a whole number of milliseconds", 1, erase_poll_most_ms,
+            [&o](uint64_t ms) { o.erase_poll_ms = static_cast<uint32_t>(ms); })});
+    table.rows.push_back({"--no-batches", nullptr,
+        "download, verify and read word by word, each word in requests of its own, with vexload's own algorithm: "
+        "exact and slow, for an OpenOCD or adapter on which the batches misbehave",
+        flag(o.no_batches)});
+    add_version_and_help(table, o.version, o.help);
+    return table;
 }
 
 } // namespace
 
 bool parse_engine_options(int argc, char* const argv[], engine_options& options, std::string& error)
 {
-    int i = 1;
-    while (i < argc) {
-        const std::string word = argv[i];
-        if (word == "--") {
-            ++i;
-            break;
-        }
-        if (word == "--help") {
-            options.help = true;
-            ++i;
-            continue;
-        }
-        const size_t equals = word.find('=');
-        const std::string name = word.substr(0, equals);
-        if (is_box_option(name)) {
-            error = name + " is an option of vexload-sim's virtual box; vexload-ocd reaches a real box";
-            return false;
-        }
-        // vexload's own options are single letters: a word of two dashes is ours.
-        if (name.rfind("--", 0) != 0)
-            break;
-        if (name != "--openocd" && name != "--tap" && name != "--erase-poll-ms") {
-            error = "unknown option '" + name + "'; vexload-ocd takes --openocd, --tap, --erase-poll-ms and "
-                    "--help before vexload's options (see --help)";
-            return false;
-        }
-        std::string value;
-        if (equals != std::string::npos) {
-            value = word.substr(equals + 1);
-        } else {
-            if (i + 1 >= argc) {
-                error = name + " needs a value";
-                return false;
-            }
-            value = argv[++i];
-        }
-        if (name == "--openocd" && !parse_address(value, options)) {
-            error = "--openocd wants HOST:PORT with a port from 1 to 65535, not '" + value + "'";
-            return false;
-        }
-        if (name == "--erase-poll-ms" && !parse_poll(value, options)) {
-            error = "--erase-poll-ms wants milliseconds from 1 to " + std::to_string(erase_poll_most_ms) +
-                    ", not '" + value + "'";
-            return false;
-        }
-        // A TAP's name goes into OpenOCD's Tcl: OpenOCD's names are words.
-        if (name == "--tap") {
-            if (value.empty() || value.find_first_not_of(tap_name_characters) != std::string::npos) {
-                error = "--tap wants the name of a TAP as OpenOCD lists it (jtag names), not '" + value + "'";
-                return false;
-            }
-            options.tap = value;
-        }
-        ++i;
-    }
-    options.tool_arguments = i;
-    return true;
+    options_read read;
+    const bool ok = read_long_options(argc, argv, engine_table(options), read, error);
+    if (is_box_option(read.unknown))
+        error = read.unknown + " is an option of vexload-sim's virtual box; vexload-ocd reaches a real box";
+    options.tool_arguments = read.tool_arguments;
+    return ok;
 }
 
 void print_engine_help()
@@ -113,13 +71,10 @@ void print_engine_help()
         "The download and the read-back go to OpenOCD in batches that its SVF player\n"
         "queues and checks; one run at a time holds an OpenOCD.\n"
         "\n"
-        "Engine options (they end at \"--\" or at the first word that is not one):\n"
-        "  --openocd HOST:PORT     OpenOCD's Tcl server (default 127.0.0.1:6666)\n"
-        "  --tap NAME              the box's TAP as OpenOCD names it (default: the\n"
-        "                          only TAP OpenOCD has)\n"
-        "  --erase-poll-ms N       pause between reads of a sector being erased,\n"
-        "                          1 to 1000 ms (default 50; vexload waits 1000)\n"
-        "  --help                  this text\n"
+        "Engine options (they end at \"--\" or at the first word not starting with \"--\"):\n");
+    engine_options unused;
+    print_option_help(engine_table(unused));
+    std::printf(
         "\n"
         "OpenOCD's configuration declares the box's TAP with a 7-bit instruction\n"
         "register (jtag newtap box cpu -irlen 7 -expected-id 0) and its SRST line\n"

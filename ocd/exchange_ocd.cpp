@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "link/debug_exchange.h"
+#include "ocd/engine_options.h"
 #include "platform/system.h"
 
 ocd_link& run_link()
@@ -20,13 +21,14 @@ ocd_link& open_link()
     return link;
 }
 
-void ocd_link_configure(const std::string& host, int port, const std::string& tap, uint32_t erase_poll_ms)
+void ocd_link_configure(const engine_options& options)
 {
     ocd_link& link = run_link();
-    link.session.host = host;
-    link.session.port = port;
-    link.session.wanted_tap = tap;
-    link.erase_poll_ms = erase_poll_ms;
+    link.session.host = options.host;
+    link.session.port = options.port;
+    link.session.wanted_tap = options.tap;
+    link.erase_poll_ms = options.erase_poll_ms;
+    link.batches = !options.no_batches;
 }
 
 void ocd_link_flush()

@@ -15,6 +15,7 @@ struct ocd_link {
     ocd_session session;
     scan_queue queue;
     uint32_t erase_poll_ms = 50; // pause between reads of a sector being erased
+    bool batches = true;         // false: the long loops word by word in single requests
 };
 
 // The run's link: the seam's calls carry no context, so the run has this one.
@@ -24,8 +25,9 @@ ocd_link& run_link();
 ocd_link& open_link();
 
 // Where OpenOCD listens, which TAP is the box's (empty: the only one), how
-// often a sector being erased is read.
-void ocd_link_configure(const std::string& host, int port, const std::string& tap, uint32_t erase_poll_ms);
+// often a sector being erased is read, whether the long loops go in batches.
+struct engine_options;
+void ocd_link_configure(const engine_options& options);
 
 // Sends what waits in the queue; before a pause.
 void ocd_link_flush();

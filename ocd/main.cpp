@@ -28,7 +28,11 @@ int main(int argc, char* argv[])
         print_engine_help();
         return 0;
     }
-    ocd_link_configure(options.host, options.port, options.tap, options.erase_poll_ms);
+    if (options.version) {
+        std::printf("vexload-ocd %s\n", VEXLOAD_VERSION);
+        return 0;
+    }
+    ocd_link_configure(options);
     catch_stop_requests();
 
     std::vector<char*> tool_argv{argv[0]};

@@ -11,18 +11,6 @@ constexpr int batch_limit = 64; // data scans a request carries at most, whateve
 constexpr int bulk_answer_ms = 10000;
 constexpr int bulk_ms_per_scan = 2; // room for a slow adapter
 
-void append_scan(std::string& out, const exchange& e, uint8_t& ir)
-{
-    char text[48];
-    if (instruction_scan_needed(ir, e.instruction)) {
-        std::snprintf(text, sizeof text, "{i 0x%02X} ", static_cast<unsigned>(e.instruction));
-        out += text;
-    }
-    std::snprintf(text, sizeof text, "{d 0x%08X %d} ", static_cast<unsigned>(e.data), e.final_bit ? 1 : 0);
-    out += text;
-}
-
-// The answer of a request that gives one of two kinds (the same twice where one).
 scan_answer parsed(ocd_session& session, const std::string& text, scan_answer::kind_t kind,
                    scan_answer::kind_t other)
 {
@@ -72,14 +60,18 @@ void add(ocd_session& session, scan_queue& queue, const exchange& e)
 
 } // namespace
 
-std::string scan_list_of(const exchange_list& list, uint8_t& ir)
+void append_scan(std::string& out, const exchange& e, uint8_t& ir)
 {
-    std::string out;
-    for (const exchange& e : list)
-        append_scan(out, e, ir);
-    return out;
+    char text[48];
+    if (instruction_scan_needed(ir, e.instruction)) {
+        std::snprintf(text, sizeof text, "{i 0x%02X} ", static_cast<unsigned>(e.instruction));
+        out += text;
+    }
+    std::snprintf(text, sizeof text, "{d 0x%08X %d} ", static_cast<unsigned>(e.data), e.final_bit ? 1 : 0);
+    out += text;
 }
 
+// The answer of a request that gives one of two kinds (the same twice where one).
 void queue_write(ocd_session& session, scan_queue& queue, const exchange& e)
 {
     add(session, queue, e);
@@ -117,22 +109,26 @@ repeat_result queue_repeat(ocd_session& session, scan_queue& queue, const exchan
 }
 
 std::vector<uint32_t> queue_collect(ocd_session& session, scan_queue& queue, const exchange_list& first,
-                                    const exchange_list& repeated, int count)
+                                    const std::vector<exchange>& repeated, int count)
 {
     for (const exchange& e : first)
         add(session, queue, e);
     // Each repetition scans its instruction first: it is run again and again.
     uint8_t ir = ir_none;
     const std::string scans = scan_list_of(repeated, ir);
-    queue.exchanges += static_cast<long long>(repeated.count) * count;
+    const auto per_count = static_cast<int>(repeated.size());
+    int reads = 0;
+    for (const exchange& e : repeated)
+        reads += !e.final_bit;
+    queue.exchanges += static_cast<long long>(per_count) * count;
     const std::string request = "vexload_collect " + session.tap + " {" + take_waiting(queue) + "} {" + scans + "} " +
                                 std::to_string(count);
-    const int answer_ms = bulk_answer_ms + bulk_ms_per_scan * repeated.count * count;
+    const int answer_ms = bulk_answer_ms + bulk_ms_per_scan * per_count * count;
     scan_answer answer =
         parsed(session, session_request(session, request, answer_ms), scan_answer::values, scan_answer::values);
-    if (answer.collected.size() != static_cast<size_t>(count))
+    if (answer.collected.size() != static_cast<size_t>(reads) * count)
         session_lost(session, answer_error(std::to_string(answer.collected.size()) + " values for " +
-                                           std::to_string(count) + " reads"));
+                                           std::to_string(reads * count) + " reads"));
     ir_cache = ir;
     queue.last_is_write = false;
     return std::move(answer.collected);

@@ -15,6 +15,10 @@
 #include "ocd/answers.h"
 #include "ocd/session.h"
 
+// One exchange at the end of a scan list, its instruction scanned first
+// where the instruction register (held in ir) holds another.
+void append_scan(std::string& out, const exchange& e, uint8_t& ir);
+
 struct scan_queue {
     std::string scans;        // the waiting exchanges as a scan list (ocd/tcl_scripts.cpp)
     int data_scans = 0;       // how many of them are data scans
@@ -23,9 +27,16 @@ struct scan_queue {
     long long exchanges = 0;  // every exchange of the run
 };
 
-// The exchanges of list as a scan list, an instruction scan wherever the
+// The exchanges as a scan list, an instruction scan wherever the
 // instruction register (held in ir) holds another instruction.
-std::string scan_list_of(const exchange_list& list, uint8_t& ir);
+template <typename Exchanges>
+std::string scan_list_of(const Exchanges& list, uint8_t& ir)
+{
+    std::string out;
+    for (const exchange& e : list)
+        append_scan(out, e, ir);
+    return out;
+}
 
 // An exchange that writes: it waits, unless the queue is full.
 void queue_write(ocd_session& session, scan_queue& queue, const exchange& e);
@@ -54,9 +65,9 @@ struct repeat_result {
 repeat_result queue_repeat(ocd_session& session, scan_queue& queue, const exchange_list& read, const repeat_rule& rule);
 
 // The exchanges of first once, then those of repeated count times inside
-// OpenOCD; what the last exchange of each repetition read. What waits goes first.
+// OpenOCD; what every read among them read, in order. What waits goes first.
 std::vector<uint32_t> queue_collect(ocd_session& session, scan_queue& queue, const exchange_list& first,
-                                    const exchange_list& repeated, int count);
+                                    const std::vector<exchange>& repeated, int count);
 
 // An SVF file played by OpenOCD's player, what waits and the status of the
 // last write going first. The player resets the TAP before its first scan:

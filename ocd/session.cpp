@@ -134,6 +134,7 @@ void session_open(ocd_session& s)
         session_cannot_start(s, "OpenOCD does not drive SRST, the box's reset: add 'reset_config srst_only "
                                 "srst_nogate' to its configuration");
     s.tap = name;
+    s.adapter = setup.adapter;
     s.step = run_step::preparing;
 }
 

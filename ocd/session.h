@@ -21,6 +21,7 @@ struct ocd_session {
 
     tcl_client client;        // the connection to OpenOCD's Tcl server
     std::string tap;          // the box's TAP; empty until the session is open
+    std::string adapter;      // the adapter driver's name, as OpenOCD gives it
     std::string token;        // this run's claim on OpenOCD
     bool claimed = false;
     bool box_touched = false; // a scan or the reset line has reached the box

@@ -30,7 +30,7 @@ if {[info exists ::vexload_claim] && [lindex $::vexload_claim 0] ne {@TOKEN@}
 // and `count` times (0: any): "reads N LAST". vexload_svf: `first`, then an
 // SVF file played by OpenOCD's player on its own side: "passed" or "failed
 // LINE READ" for the first check that failed. vexload_collect: `first`,
-// then `scans` count times: "values COUNT LAST...", the last result of each.
+// then `scans` count times: "values N DATA...", the result of every read.
 constexpr const char* procedures_text = R"tcl(
 proc vexload_alive {} {
   if {![info exists ::vexload_claim] || [lindex $::vexload_claim 0] ne {@TOKEN@}} {
@@ -89,12 +89,21 @@ proc vexload_collect {tap first scans count} {
   set f [vexload_first $tap $first]
   if {$f ne {}} { return $f }
   set values {}
+  set k 0
   for {set n 0} {$n < $count} {incr n} {
-    set r [vexload_scans $tap 1 $scans]
-    if {[lindex $r 0] ne {ok}} { return $r }
-    lappend values [lindex $r 1]
+    foreach s $scans {
+      switch -- [lindex $s 0] {
+        i { irscan $tap [lindex $s 1] }
+        d {
+          set r [drscan $tap 32 [lindex $s 1] 1 [lindex $s 2]]
+          if {"0x[lindex $r 1]" & 1} { return "status $k" }
+          if {![lindex $s 2]} { lappend values [lindex $r 0] }
+          incr k
+        }
+      }
+    }
   }
-  return "values $count $values"
+  return "values [llength $values] $values"
 }
 proc vexload_svf {tap first text} {
   vexload_alive
@@ -122,7 +131,7 @@ proc vexload_adapter {command} {
 concat)tcl";
 
 constexpr const char* setup_query_text =
-    R"tcl(join [list [jtag names] [string map {"\n" ";"} [scan_chain]] [reset_config]] { | })tcl";
+    R"tcl(join [list [jtag names] [string map {"\n" ";"} [scan_chain]] [reset_config] [adapter name]] { | })tcl";
 
 constexpr const char* release_text = R"tcl(
 if {[info exists ::vexload_claim] && [lindex $::vexload_claim 0] eq {@TOKEN@}} {

@@ -20,8 +20,8 @@ std::string claim_script(const std::string& token, const std::string& who);
 // whose claim is gone fails. Their answers are read by ocd/answers.h.
 std::string procedures_script(const std::string& token);
 
-// The TAP names, the scan chain's rows (';' between them) and the reset
-// configuration, joined by " | ".
+// The TAP names, the scan chain's rows (';' between them), the reset
+// configuration and the adapter driver's name, joined by " | ".
 std::string setup_query_script();
 
 // Gives the claim back and deletes the batch file; "".

@@ -59,6 +59,8 @@ int verify_words()
 {
     ocd_link& link = open_link();
     link.session.step = run_step::checking;
+    if (!link.batches)
+        return verify_each_word();
     return run_batches("Checking.", planned_image->words,
                        [&](int32_t first, int32_t end, progress& p) { return verify_batch(link, first, end, p); });
 }

@@ -161,6 +161,33 @@ bool exec_load(uint32_t w, unsigned width, bool update)
     return true;
 }
 
+// addi rD, rA, SIMM: rA = 0 reads as the number 0, not r0.
+bool exec_addi(uint32_t w)
+{
+    const uint32_t ra = insn_ra(w);
+    core.gpr[insn_rt(w)] = (ra ? core.gpr[ra] : 0) + static_cast<uint32_t>(insn_d(w));
+    return true;
+}
+
+// lmw rD, d(rA): rD to r31 from the words at EA on. The form is invalid
+// where rA is among the registers loaded, and the address must be a word's.
+bool exec_lmw(uint32_t w)
+{
+    const uint32_t first = insn_rt(w);
+    if (insn_ra(w) >= first)
+        return false;
+    uint32_t address = effective_address(w);
+    if ((address & 3) != 0)
+        return false;
+    for (uint32_t r = first; r < 32; ++r, address += 4) {
+        uint32_t v;
+        if (!bus_load(address, 4, v))
+            return false;
+        core.gpr[r] = v;
+    }
+    return true;
+}
+
 bool exec_x_form(uint32_t w)
 {
     if (insn_xo9(w) == xo9_add)
@@ -204,6 +231,10 @@ bool core_execute(uint32_t word)
     const uint32_t primary = insn_primary(word);
     if (primary == op_x_form)
         return exec_x_form(word);
+    if (primary == op_addi)
+        return exec_addi(word);
+    if (primary == op_lmw)
+        return exec_lmw(word);
     for (const d_form_access& a : d_form_accesses)
         if (a.primary == primary)
             return a.load ? exec_load(word, a.width, a.update) : exec_store(word, a.width, a.update);

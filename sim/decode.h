@@ -8,6 +8,7 @@
 namespace sim {
 
 // Primary opcodes.
+constexpr uint32_t op_addi = 14;   // rD = (rA|0) + SIMM
 constexpr uint32_t op_x_form = 31; // register-to-register and SPR/DCR/MSR moves
 constexpr uint32_t op_lwzu = 33; // load word, rA takes the address
 constexpr uint32_t op_stw = 36;
@@ -15,6 +16,7 @@ constexpr uint32_t op_stwu = 37; // store word, rA takes the address
 constexpr uint32_t op_lhz = 40;
 constexpr uint32_t op_lhzu = 41; // load halfword, rA takes the address
 constexpr uint32_t op_sth = 44;
+constexpr uint32_t op_lmw = 46; // load rD to r31 from consecutive words
 
 // Extended opcodes of primary 31: ten bits for X/XFX forms, nine for XO forms.
 constexpr uint32_t xo_mfspr = 339;

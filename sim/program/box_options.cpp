@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "sim/program/box_options.h"
 
-#include <charconv>
-#include <cmath>
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <iterator>
 #include <string_view>
 
+#include "common/long_options.h"
 #include "sim/faults.h"
 #include "sim/flash_chips.h"
 #include "sim/listed_names.h"
@@ -15,7 +13,6 @@
 
 namespace {
 
-constexpr double max_seconds = 1.0e10; // keeps the limit in 64-bit nanoseconds
 // One second per access: simulated time stays in 64-bit nanoseconds for any
 // run that ends in real time (it would wrap, and the flash timing with it).
 constexpr uint64_t max_port_ns = 1'000'000'000;
@@ -24,234 +21,18 @@ constexpr uint64_t max_port_ns = 1'000'000'000;
 constexpr uint64_t max_sector_erase_ms = 1'000'000;
 constexpr uint64_t max_word_program_us = 1'000'000;
 
-bool parse_unsigned(const std::string& text, uint64_t& value)
-{
-    const char* first = text.data();
-    const char* last = first + text.size();
-    const auto [end, code] = std::from_chars(first, last, value);
-    return !text.empty() && code == std::errc() && end == last;
-}
+// The box's options that a served box has no use for.
+constexpr std::string_view run_only[] = {
+    box_option_name::max_sim_seconds, box_option_name::winio, box_option_name::strict_status};
 
-bool parse_seconds(const std::string& text, uint64_t& ns)
+// A point of the waveform: a phase's word or a simulated time.
+option_value run_point_value(run_point& point)
 {
-    double seconds = 0;
-    const char* first = text.data();
-    const char* last = first + text.size();
-    const auto [end, code] = std::from_chars(first, last, seconds);
-    if (text.empty() || code != std::errc() || end != last || !std::isfinite(seconds) || seconds < 0 ||
-        seconds > max_seconds)
-        return false;
-    ns = static_cast<uint64_t>(std::llround(seconds * 1e9));
-    return true;
-}
-
-bool parse_hex16(std::string text, uint16_t& value)
-{
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        text.erase(0, 2);
-    unsigned parsed = 0;
-    const char* first = text.data();
-    const char* last = first + text.size();
-    const auto [end, code] = std::from_chars(first, last, parsed, 16);
-    if (text.empty() || code != std::errc() || end != last || parsed > 0xFFFF)
-        return false;
-    value = static_cast<uint16_t>(parsed);
-    return true;
-}
-
-bool parse_chip_id(const std::string& text, uint16_t (&id)[4])
-{
-    size_t start = 0;
-    for (int i = 0; i < 4; ++i) {
-        const size_t comma = text.find(',', start);
-        const bool last = i == 3;
-        if (last != (comma == std::string::npos))
-            return false;
-        const std::string field = text.substr(start, last ? std::string::npos : comma - start);
-        if (!parse_hex16(field, id[i]))
-            return false;
-        start = comma + 1;
-    }
-    return true;
-}
-
-using setter = bool (*)(box_options&, const std::string& value, std::string& error);
-
-bool set_chip(box_options& o, const std::string& value, std::string&)
-{
-    o.chip = value;
-    o.chip_given = true;
-    o.chip_id_given = false;
-    return true;
-}
-
-bool set_chip_id(box_options& o, const std::string& value, std::string& error)
-{
-    if (!parse_chip_id(value, o.chip_id)) {
-        error = "--chip-id wants four hexadecimal 16-bit codes MFR,DEV,W0E,W0F, not '" + value + "'";
-        return false;
-    }
-    o.chip_id_given = true;
-    o.chip_given = false;
-    return true;
-}
-
-bool set_fault(box_options& o, const std::string& value, std::string&)
-{
-    o.faults.push_back(value);
-    return true;
-}
-
-bool set_flash(box_options& o, const std::string& value, std::string&)
-{
-    o.flash_path = value;
-    return true;
-}
-
-bool set_vcd(box_options& o, const std::string& value, std::string&)
-{
-    o.vcd_path = value;
-    return true;
-}
-
-bool set_point(run_point& point, const char* name, const std::string& value, std::string& error)
-{
-    point.given = true;
-    point.phase = phase_by_word(value);
-    if (point.phase >= 0 || parse_seconds(value, point.ns))
-        return true;
-    error = std::string(name) + " wants a phase (" + phase_words() + ") or seconds from 0 to 1e10, not '" +
-            value + "'";
-    return false;
-}
-
-bool set_vcd_from(box_options& o, const std::string& value, std::string& error)
-{
-    return set_point(o.vcd_from, box_option_name::vcd_from, value, error);
-}
-
-bool set_vcd_until(box_options& o, const std::string& value, std::string& error)
-{
-    return set_point(o.vcd_until, box_option_name::vcd_until, value, error);
-}
-
-bool set_port_log(box_options& o, const std::string& value, std::string&)
-{
-    o.port_log_path = value;
-    return true;
-}
-
-bool set_port_ns(box_options& o, const std::string& value, std::string& error)
-{
-    // At 0 simulated time stands still: no chip operation would ever finish
-    // and no time limit could end the run.
-    if (!parse_unsigned(value, o.port_ns) || o.port_ns == 0 || o.port_ns > max_port_ns) {
-        error = "--port-ns wants a whole number of nanoseconds from 1 to 1000000000, not '" + value + "'";
-        return false;
-    }
-    return true;
-}
-
-// A chip time given in whole units from 0 to max, kept in nanoseconds.
-bool set_chip_time(uint64_t& ns, const std::string& value, uint64_t max, uint64_t unit_ns, const char* option,
-                   const char* units, std::string& error)
-{
-    uint64_t count = 0;
-    if (!parse_unsigned(value, count) || count > max) {
-        error = std::string(option) + " wants a whole number of " + units + " from 0 to " + std::to_string(max) +
-                ", not '" + value + "'";
-        return false;
-    }
-    ns = count * unit_ns;
-    return true;
-}
-
-bool set_sector_erase(box_options& o, const std::string& value, std::string& error)
-{
-    // 0: the erase ends with the chip's window for further sectors, so that a
-    // client that polls once before it sleeps finds every sector done.
-    return set_chip_time(o.sector_erase_ns, value, max_sector_erase_ms, 1'000'000, "--sector-erase-ms",
-                         "milliseconds", error);
-}
-
-bool set_word_program(box_options& o, const std::string& value, std::string& error)
-{
-    return set_chip_time(o.word_program_ns, value, max_word_program_us, 1'000, "--word-program-us", "microseconds",
-                         error);
-}
-
-bool set_time_limit(box_options& o, const std::string& value, std::string& error)
-{
-    if (!parse_seconds(value, o.time_limit_ns)) {
-        error = "--max-sim-seconds wants a number of seconds from 0 to 1e10, not '" + value + "'";
-        return false;
-    }
-    o.time_limit_given = true;
-    return true;
-}
-
-// "a, b, c or d"
-std::string winio_choices()
-{
-    std::string text;
-    const size_t count = std::size(winio_words);
-    for (size_t i = 0; i < count; ++i)
-        text += std::string(i == 0 ? "" : i + 1 == count ? " or " : ", ") + winio_words[i].word;
-    return text;
-}
-
-bool set_winio(box_options& o, const std::string& value, std::string& error)
-{
-    if (!winio_presence_from(value, o.winio)) {
-        error = "--winio wants " + winio_choices() + ", not '" + value + "'";
-        return false;
-    }
-    return true;
-}
-
-bool set_serve(box_options& o, const std::string& value, std::string& error)
-{
-    uint64_t port = 0;
-    if (!parse_unsigned(value, port) || port > 65535) {
-        error = "--serve wants a TCP port number from 0 to 65535, not '" + value + "'";
-        return false;
-    }
-    o.serve_port = static_cast<int>(port);
-    return true;
-}
-
-bool set_strict_status(box_options& o, const std::string&, std::string&)
-{
-    o.strict_status = true;
-    return true;
-}
-
-bool set_tap_reset_releases_stop(box_options& o, const std::string&, std::string&)
-{
-    o.tap_reset_releases_stop = true;
-    return true;
-}
-
-bool set_help(box_options& o, const std::string&, std::string&)
-{
-    o.help = true;
-    return true;
-}
-
-bool set_version(box_options& o, const std::string&, std::string&)
-{
-    o.version = true;
-    return true;
-}
-
-std::string chip_help()
-{
-    return sim::flash_chip_names() + " (default " + sim::flash_default_chip + ")";
-}
-
-std::string phase_help()
-{
-    return phase_words();
+    return {std::string("a phase (") + phase_words() + ") or " + seconds_range, [&point](const std::string& value) {
+                point.given = true;
+                point.phase = phase_by_word(value);
+                return point.phase >= 0 || read_seconds(value, point.ns);
+            }};
 }
 
 std::string winio_help()
@@ -259,80 +40,86 @@ std::string winio_help()
     return sim::listed_names(winio_words, [](const winio_word& w) { return std::string(w.word) + w.note; });
 }
 
-struct box_option {
-    const char* name;
-    const char* value;      // the value's name in --help; nullptr: a flag
-    bool run_only;          // nothing to --serve
-    setter set;
-    const char* help;
-    std::string (*names)(); // a table's names, after the help text; or nullptr
-};
+option_value winio_value(box_options& o)
+{
+    std::vector<std::string> words;
+    for (const winio_word& w : winio_words)
+        words.emplace_back(w.word);
+    return one_of(words, [&o](size_t i) { o.winio = winio_words[i].presence; });
+}
 
-constexpr box_option table[] = {
-    {box_option_name::chip, "NAME", false, set_chip, "the flash chip fitted:", chip_help},
-    {box_option_name::chip_id, "M,D,E,F", false, set_chip_id, "a top-boot chip answering these autoselect codes (hex)",
-        nullptr},
-    {box_option_name::fault, "NAME[=N]", false, set_fault,
+// The rows of the box's options, in the order of box_option_names.
+void add_box_options(option_table& table, box_options& o)
+{
+    using namespace box_option_name;
+    auto add = [&table](const char* name, const char* value_name, std::string help, option_value value) {
+        table.rows.push_back({name, value_name, std::move(help), std::move(value)});
+    };
+    add(chip, "NAME",
+        "the flash chip fitted: " + sim::flash_chip_names() + " (default " + sim::flash_default_chip + ")",
+        any_text([&o](const std::string& v) {
+            o.chip = v;
+            o.chip_given = true;
+            o.chip_id_given = false;
+        }));
+    add(chip_id, "M,D,E,F", "a top-boot chip answering these autoselect codes (hex)",
+        hex_codes(4, "MFR,DEV,W0E,W0F", [&o](const std::vector<uint16_t>& codes) {
+            std::copy(codes.begin(), codes.end(), o.chip_id);
+            o.chip_id_given = true;
+            o.chip_given = false;
+        }));
+    add(fault, "NAME[=N]",
         "inject a fault (repeatable; N counts port accesses for cable-pull and exchanges from 0 for "
-        "status-error and box-reset, K is a sector, I a programmed word from 0):",
-        sim::fault_list},
-    {box_option_name::flash, "FILE", false, set_flash,
+        "status-error and box-reset, K is a sector, I a programmed word from 0): " +
+            sim::fault_list(),
+        any_text([&o](const std::string& v) { o.faults.push_back(v); }));
+    add(flash, "FILE",
         "the chip's 8 MiB array, 16-bit words low byte first; loaded when the file exists (an erased chip "
         "otherwise) and saved when the run ends",
-        nullptr},
-    {box_option_name::vcd, "FILE", false, set_vcd, "waveform of tck, tms, tdi, tdo, rst on simulated time", nullptr},
-    {box_option_name::vcd_from, "PHASE|S", false, set_vcd_from,
-        "the waveform starts at this phase or simulated second; phases:", phase_help},
-    {box_option_name::vcd_until, "PHASE|S", false, set_vcd_until, "the waveform ends with this phase or at this second",
-        nullptr},
-    {box_option_name::port_log, "FILE", false, set_port_log, "one line per port access: \"w XX\" or \"r XX\"", nullptr},
-    {box_option_name::port_ns, "N", false, set_port_ns, "cost of one port access in ns (default 1000)", nullptr},
-    {box_option_name::max_sim_seconds, "S", true, set_time_limit, "stop once simulated time passes S seconds", nullptr},
-    {box_option_name::sector_erase_ms, "N", false, set_sector_erase,
-        "time of one sector erase in ms (default 700, typical)", nullptr},
-    {box_option_name::word_program_us, "N", false, set_word_program,
-        "time of one word program in us (default 10, typical)", nullptr},
-    {box_option_name::tap_reset_releases_stop, nullptr, false, set_tap_reset_releases_stop,
+        any_text([&o](const std::string& v) { o.flash_path = v; }));
+    add(vcd, "FILE", "waveform of tck, tms, tdi, tdo, rst on simulated time",
+        any_text([&o](const std::string& v) { o.vcd_path = v; }));
+    add(vcd_from, "PHASE|S", "the waveform starts at this phase or simulated second; phases: " + phase_words(),
+        run_point_value(o.vcd_from));
+    add(vcd_until, "PHASE|S", "the waveform ends with this phase or at this second", run_point_value(o.vcd_until));
+    add(port_log, "FILE", "one line per port access: \"w XX\" or \"r XX\"",
+        any_text([&o](const std::string& v) { o.port_log_path = v; }));
+    // At 0 simulated time would stand still: no chip operation would ever
+    // finish and no time limit could end the run.
+    add(port_ns, "N", "cost of one port access in ns (default 1000)",
+        whole_number("a whole number of nanoseconds", 1, max_port_ns, [&o](uint64_t n) { o.port_ns = n; }));
+    add(max_sim_seconds, "S", "stop once simulated time passes S seconds", seconds([&o](uint64_t ns) {
+        o.time_limit_ns = ns;
+        o.time_limit_given = true;
+    }));
+    // 0: the erase ends with the chip's window for further sectors, so that a
+    // client that polls once before it sleeps finds every sector done.
+    add(sector_erase_ms, "N", "time of one sector erase in ms (default 700, typical)",
+        whole_number("a whole number of milliseconds", 0, max_sector_erase_ms,
+            [&o](uint64_t ms) { o.sector_erase_ns = ms * 1'000'000; }));
+    add(word_program_us, "N", "time of one word program in us (default 10, typical)",
+        whole_number("a whole number of microseconds", 0, max_word_program_us,
+            [&o](uint64_t us) { o.word_program_ns = us * 1'000; }));
+    add(tap_reset_releases_stop, nullptr,
         "Test-Logic-Reset lets a stopped core run: the words it is given fail and its code overwrites its "
         "registers until a control word stops it again",
-        nullptr},
-    {box_option_name::winio, "MODE", true, set_winio, "the PC's WinIo.dll:", winio_help},
-    {box_option_name::strict_status, nullptr, true, set_strict_status,
-        "exit status 1 for a run that did not program the image although vexload's status is 0", nullptr},
-    {box_option_name::serve, "PORT", false, set_serve,
+        flag(o.tap_reset_releases_stop));
+    add(winio, "MODE", "the PC's WinIo.dll: " + winio_help(), winio_value(o));
+    add(strict_status, nullptr,
+        "exit status 1 for a run that did not program the image although vexload's status is 0",
+        flag(o.strict_status));
+    add(serve, "PORT",
         "no run: serve the box on 127.0.0.1:PORT to a JTAG client speaking remote_bitbang, one at a time, "
         "until interrupted (0: any free port); the box keeps real time then",
-        nullptr},
-    {"--version", nullptr, false, set_version, "the version, and end", nullptr},
-    {"--help", nullptr, false, set_help, "this text", nullptr},
-};
-
-// The table has a row for each of the box's options, and --version and --help
-// are the only rows of the program's own.
-constexpr bool table_rows_are_the_box_options()
-{
-    size_t box_rows = 0;
-    for (const box_option& o : table) {
-        if (is_box_option(o.name))
-            ++box_rows;
-        else if (std::string_view(o.name) != "--version" && std::string_view(o.name) != "--help")
-            return false;
-    }
-    return box_rows == std::size(box_option_names);
-}
-static_assert(table_rows_are_the_box_options());
-
-const box_option* find_option(const std::string& name)
-{
-    for (const box_option& o : table)
-        if (name == o.name)
-            return &o;
-    return nullptr;
+        whole_number("a TCP port number", 0, 65535, [&o](uint64_t port) { o.serve_port = static_cast<int>(port); }));
 }
 
-std::string option_names()
+option_table sim_table(box_options& o)
 {
-    return sim::listed_names(table, [](const box_option& o) { return o.name; });
+    option_table table{"vexload-sim", {}};
+    add_box_options(table, o);
+    add_version_and_help(table, o.version, o.help);
+    return table;
 }
 
 // The two ends of the waveform in the order of a run, where both are phases
@@ -344,17 +131,18 @@ bool window_in_order(const run_point& from, const run_point& until)
     return from.phase >= 0 ? from.phase <= until.phase : from.ns <= until.ns;
 }
 
-bool check_together(const box_options& o, const std::vector<const box_option*>& given, int argc,
-    char* const argv[], std::string& error)
+bool check_together(const box_options& o, const options_read& read, int argc, char* const argv[],
+    std::string& error)
 {
     if (o.serve_port >= 0) {
-        for (const box_option* g : given)
-            if (g->run_only) {
-                error = std::string(g->name) + " does not apply to --serve";
-                return false;
-            }
-        if (o.tool_arguments < argc) {
-            error = "vexload options do not apply to --serve: '" + std::string(argv[o.tool_arguments]) + "'";
+        for (const char* given : read.given)
+            for (std::string_view name : run_only)
+                if (name == given) {
+                    error = std::string(given) + " does not apply to --serve";
+                    return false;
+                }
+        if (read.tool_arguments < argc) {
+            error = "vexload options do not apply to --serve: '" + std::string(argv[read.tool_arguments]) + "'";
             return false;
         }
     }
@@ -373,79 +161,12 @@ bool check_together(const box_options& o, const std::vector<const box_option*>& 
 
 bool parse_box_options(int argc, char* const argv[], box_options& options, std::string& error)
 {
-    std::vector<const box_option*> given;
-    int i = 1;
-    for (; i < argc; ++i) {
-        const std::string word = argv[i];
-        if (word == "--") {
-            ++i;
-            break;
-        }
-        if (word.rfind("--", 0) != 0)
-            break; // the tool's first word: it has no long options
-        const size_t equals = word.find('=');
-        const std::string name = word.substr(0, equals);
-        const box_option* option = find_option(name);
-        if (option == nullptr) {
-            error = "unknown box option '" + name + "'; box options: " + option_names();
-            return false;
-        }
-        std::string value;
-        if (option->value == nullptr) {
-            if (equals != std::string::npos) {
-                error = name + " takes no value";
-                return false;
-            }
-        } else if (equals != std::string::npos) {
-            value = word.substr(equals + 1);
-        } else if (i + 1 < argc) {
-            value = argv[++i];
-        }
-        if (option->value != nullptr && value.empty()) {
-            error = name + " needs a value";
-            return false;
-        }
-        if (!option->set(options, value, error))
-            return false;
-        given.push_back(option);
-    }
-    options.tool_arguments = i;
-    return check_together(options, given, argc, argv, error);
+    options_read read;
+    if (!read_long_options(argc, argv, sim_table(options), read, error))
+        return false;
+    options.tool_arguments = read.tool_arguments;
+    return check_together(options, read, argc, argv, error);
 }
-
-namespace {
-
-constexpr size_t help_column = 26;
-constexpr size_t help_width = 79;
-
-// line (the option and its value), then text from the help column on,
-// wrapped at blanks; a line too long for the column stands alone.
-void print_wrapped(const std::string& line, const std::string& text)
-{
-    std::string lead = line;
-    if (lead.size() + 1 > help_column) {
-        std::printf("%s\n", lead.c_str());
-        lead.clear();
-    }
-    lead.resize(help_column, ' ');
-    constexpr size_t room = help_width - help_column;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.size();
-        if (end - at > room) {
-            end = text.rfind(' ', at + room);
-            if (end == std::string::npos || end <= at)
-                end = text.find(' ', at + room);
-            if (end == std::string::npos)
-                end = text.size();
-        }
-        std::printf("%s%s\n", lead.c_str(), text.substr(at, end - at).c_str());
-        lead.assign(help_column, ' ');
-        at = end < text.size() ? end + 1 : end;
-    }
-}
-
-} // namespace
 
 void print_box_help()
 {
@@ -455,26 +176,15 @@ void print_box_help()
         "summary of the run follows on standard error.\n"
         "\n"
         "Box options (they end at \"--\" or at the first word not starting with \"--\"):\n");
-    for (const box_option& o : table) {
-        std::string line = "  ";
-        line += o.name;
-        if (o.value != nullptr) {
-            line += ' ';
-            line += o.value;
-        }
-        std::string help = o.help;
-        if (o.names != nullptr) {
-            help += ' ';
-            help += o.names();
-        }
-        print_wrapped(line, help);
-    }
+    box_options unused;
+    print_option_help(sim_table(unused));
     std::printf(
         "\n"
         "Exit status: vexload's own (0, or 255 after a link or program failure);\n"
-        "1 with --strict-status for a run that did not program the image; 2 for a\n"
-        "bad box option, a flash file that cannot be used or one in use by another\n"
-        "run; 3 when the flash file or a trace could not be written; 124 when\n"
-        "--max-sim-seconds stopped the run; 130, 143, 141 after SIGINT, SIGTERM,\n"
-        "SIGPIPE (the flash saved as it stood).\n");
+        "1 when --serve cannot listen, and with --strict-status for a run that\n"
+        "did not program the image; 2 for a bad box option, a flash file that\n"
+        "cannot be used or one in use by another run; 3 when the flash file or a\n"
+        "trace could not be written; 124 when --max-sim-seconds stopped the run;\n"
+        "130, 143, 141 after SIGINT, SIGTERM, SIGPIPE (the flash saved as it\n"
+        "stood).\n");
 }

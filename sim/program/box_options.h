@@ -44,8 +44,10 @@ struct box_options {
 };
 
 // Reads box options from argv[1] on, up to "--" (dropped) or the first word
-// that does not start with "--". false with a message in error for an
-// unknown option, a bad value or options that do not go together.
+// that does not start with "--", through the programs' one reader of long
+// options. false with a message in error for an unknown option, a missing or
+// bad value, a box option among vexload's words, or options that do not go
+// together.
 bool parse_box_options(int argc, char* const argv[], box_options& options, std::string& error);
 
 void print_box_help();

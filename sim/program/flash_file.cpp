@@ -13,6 +13,7 @@
 #include "sim/flash.h"
 
 #ifdef _WIN32
+#include <io.h>
 #include <process.h>
 #include <windows.h>
 #else
@@ -46,7 +47,24 @@ std::string resolved(const std::string& path)
     return p.string();
 }
 
+std::string reason()
+{
+    return std::strerror(errno);
+}
+
 #ifdef _WIN32
+
+// Windows marks a file read-only; a folder's read-only mark means nothing
+// there, and a folder it cannot write to fails the lock with its own words.
+bool folder_writable(const std::string&)
+{
+    return true;
+}
+
+bool file_writable(const std::string& path)
+{
+    return _access(path.c_str(), 2) == 0;
+}
 
 HANDLE lock_handle = INVALID_HANDLE_VALUE;
 
@@ -98,9 +116,14 @@ bool write_replacing(const unsigned char* bytes, std::string& error)
 
 #else
 
-std::string reason()
+bool folder_writable(const std::string& path)
 {
-    return std::strerror(errno);
+    return access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+bool file_writable(const std::string& path)
+{
+    return access(path.c_str(), W_OK) == 0;
 }
 
 int lock_fd = -1;
@@ -200,6 +223,24 @@ bool write_replacing(const unsigned char* bytes, std::string& error)
 
 #endif
 
+// The lock file and the saved array go into the file's folder, and the array
+// replaces the file at the end: a run that could not do both is refused
+// before it starts, with the folder or the file named.
+bool writable(std::string& error)
+{
+    const std::string folder = fs::path(target).has_parent_path() ? fs::path(target).parent_path().string() : ".";
+    if (!folder_writable(folder)) {
+        error = "folder " + folder + " of flash file " + target + " cannot be written: " + reason();
+        return false;
+    }
+    std::error_code code;
+    if (fs::exists(target, code) && !file_writable(target)) {
+        error = "flash file " + target + " cannot be written: " + reason();
+        return false;
+    }
+    return true;
+}
+
 bool load(std::string& error)
 {
     std::error_code code;
@@ -233,7 +274,7 @@ bool flash_file_open(const std::string& path, std::string& error)
 {
     target = resolved(path);
     lock_path = target + ".lock";
-    if (!lock(error))
+    if (!writable(error) || !lock(error))
         return false;
     if (load(error))
         return true;

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // vexload-sim: vexload's run sequence against the virtual box.
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -193,10 +195,12 @@ void set_up_box()
     if (!options.flash_path.empty() && !flash_file_open(options.flash_path, error))
         refuse(error);
     sim::box_set_vcd_window(bound_of(options.vcd_from, false), bound_of(options.vcd_until, true));
+    // The traces are opened by the C library: errno has the reason.
+    errno = 0;
     if (!options.vcd_path.empty() && !sim::box_open_vcd(options.vcd_path))
-        refuse("cannot open VCD file " + options.vcd_path);
+        refuse("cannot open VCD file " + options.vcd_path + ": " + std::strerror(errno));
     if (!options.port_log_path.empty() && !sim::box_open_port_log(options.port_log_path))
-        refuse("cannot open port log " + options.port_log_path);
+        refuse("cannot open port log " + options.port_log_path + ": " + std::strerror(errno));
 }
 
 } // namespace

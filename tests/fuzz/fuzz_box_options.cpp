@@ -29,6 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     if (options.serve_port > 65535)
         std::abort();
+    for (int i = options.tool_arguments; i < argc; ++i)
+        if (is_box_option(argv_data[i]))
+            std::abort(); // a box option among vexload's words, lost to the box
+    for (const std::string* file : {&options.flash_path, &options.vcd_path, &options.port_log_path})
+        if (file->rfind("--", 0) == 0)
+            std::abort(); // another option, or the "--" that ends them, taken for a file name
 
     sim::faults = sim::fault_set{};
     for (const std::string& fault : options.faults) {

@@ -221,7 +221,7 @@ std::vector<found_message> program_messages(const std::vector<fs::path>& files)
 std::vector<found_message> sim_messages()
 {
     return program_messages({"sim/program/main.cpp", "sim/program/box_options.cpp", "sim/program/flash_file.cpp",
-        "sim/faults.cpp", "sim/program/serve.cpp"});
+        "sim/faults.cpp", "sim/program/serve.cpp", "common/long_options.cpp"});
 }
 
 // The length of the name of an option, fault or chip that vexload-sim's help
@@ -402,11 +402,12 @@ TEST_F(Manual, VexloadOcdPageHasEveryEngineOptionAndMessage)
     for (const fs::directory_entry& source : fs::directory_iterator(source_dir / "ocd"))
         if (source.path().extension() == ".cpp")
             sources.push_back(fs::relative(source.path(), source_dir));
+    sources.push_back("common/long_options.cpp"); // the reader of the engine options
     const std::vector<found_message> messages = program_messages(sources);
     ASSERT_GT(messages.size(), 10u) << "the messages were not found in the code";
     for (const found_message& m : messages)
         EXPECT_NE(page.find(m.piece), std::string::npos) << m.file << ": \"" << m.piece << "\"";
-    for (const char* option : {"--openocd", "--tap", "--help", "EXIT STATUS", "reset_config srst_only"})
+    for (const char* option : {"--openocd", "--tap", "--help", "--version", "EXIT STATUS", "reset_config srst_only"})
         EXPECT_NE(page.find(option), std::string::npos) << option;
 }
 

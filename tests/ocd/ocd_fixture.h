@@ -31,9 +31,12 @@ protected:
         scratch.push_back(scratch_file(stem));
         return scratch.back();
     }
-    static std::vector<std::string> ocd_args(const served_box& box, std::vector<std::string> tool_args)
+    // The engine options, then the box's OpenOCD and the tool's words.
+    static std::vector<std::string> ocd_args(const served_box& box, std::vector<std::string> tool_args,
+                                             const std::vector<std::string>& engine_args = {})
     {
         tool_args.insert(tool_args.begin(), {"--openocd", "127.0.0.1:" + std::to_string(box.tcl_port), "--"});
+        tool_args.insert(tool_args.begin(), engine_args.begin(), engine_args.end());
         return tool_args;
     }
     std::vector<std::string> scratch;

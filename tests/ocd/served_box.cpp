@@ -136,7 +136,7 @@ bool served_box::start(const std::string& sim, const std::vector<std::string>& b
     config = scratch_file("ocd-box-cfg");
     std::ofstream(config) << "adapter driver remote_bitbang\n"
                           << "remote_bitbang host 127.0.0.1\nremote_bitbang port " << box_port << "\n"
-                          << "transport select jtag\nreset_config srst_only srst_nogate\n"
+                          << "adapter speed 1000\nreset_config srst_only srst_nogate\n"
                           << "jtag newtap box cpu -irlen 7 -expected-id 0\n"
                           << "gdb_port disabled\ntelnet_port disabled\ntcl_port " << tcl_port << "\n";
     openocd_log = scratch_file("ocd-openocd-log");

@@ -17,6 +17,7 @@
 
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_file.h"
+#include "tests/support/unprivileged.h"
 
 namespace {
 
@@ -59,23 +60,6 @@ public:
     }
     const std::string path;
 };
-
-// How the tests drop root: setpriv to nobody; empty when already unprivileged.
-std::vector<std::string> unprivileged()
-{
-    if (geteuid() != 0)
-        return {};
-    return {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
-}
-
-std::string cannot_drop_root()
-{
-    if (geteuid() != 0)
-        return "";
-    const program_result r = run_program("/bin/sh", {"-c", "command -v setpriv >/dev/null && id nobody >/dev/null"
-                                                           " && getent group nogroup >/dev/null"});
-    return r.status == 0 ? "" : "running as root without setpriv or the user nobody and group nogroup";
-}
 
 // The installed vexload through the double; settings are VEXLOAD_PPDEV_* words.
 program_result run_vexload(const std::string& prefix, const scratch_folder& folder,

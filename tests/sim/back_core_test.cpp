@@ -221,7 +221,7 @@ TEST_F(BackCore, OtherInstructionsFail)
     const uint32_t words[] = {
         0x00000000,
         d_form(32, 1, 1, 0),           // lwz
-        d_form(14, 1, 0, 5),           // addi
+        d_form(34, 1, 1, 0),           // lbz
         (31u << 26) | (1u << 21) | (83u << 1),  // mfmsr
         xfx(323, 1, 0x30),             // mfdcr
         (31u << 26) | (3u << 21) | (1u << 16) | (2u << 11) | (40u << 1), // subf
@@ -248,6 +248,29 @@ TEST_F(BackCore, UpdateFormsWalkThroughRa)
     for (uint32_t invalid : {d_form(37, 2, 0, 8), d_form(33, 1, 1, 0), d_form(41, 3, 3, 0), d_form(33, 2, 0, 4)})
         EXPECT_FALSE(sim::core_execute(invalid)) << std::hex << invalid;
     EXPECT_EQ(sim::core_gpr(1), 0x100Au);
+}
+
+// lmw fills rD to r31 from consecutive words (the PowerPC ISA); rA among
+// them, rA = 0 included, and an address off a word make invalid forms. addi
+// adds a signed immediate to rA, or to 0 where rA is 0.
+TEST_F(BackCore, LoadMultipleAndAddImmediate)
+{
+    for (uint32_t r = 0; r < 4; ++r) {
+        sim::core_set_gpr(1, 0x1000 + 4 * r);
+        sim::core_set_gpr(2, 0xA0000000 + r);
+        ASSERT_TRUE(sim::core_execute(d_form(36, 2, 1, 0))); // stw r2, 0(r1)
+    }
+    sim::core_set_gpr(1, 0x1004);
+    ASSERT_TRUE(sim::core_execute(d_form(46, 29, 1, -4))); // lmw r29, -4(r1)
+    EXPECT_EQ(sim::core_gpr(29), 0xA0000000u);
+    EXPECT_EQ(sim::core_gpr(30), 0xA0000001u);
+    EXPECT_EQ(sim::core_gpr(31), 0xA0000002u);
+    for (uint32_t invalid : {d_form(46, 1, 1, 0), d_form(46, 0, 0, 0x1000), d_form(46, 30, 1, 2)})
+        EXPECT_FALSE(sim::core_execute(invalid)) << std::hex << invalid;
+    ASSERT_TRUE(sim::core_execute(d_form(14, 1, 1, -8))); // addi r1, r1, -8
+    EXPECT_EQ(sim::core_gpr(1), 0x0FFCu);
+    ASSERT_TRUE(sim::core_execute(d_form(14, 3, 0, 120))); // addi r3, 0, 120
+    EXPECT_EQ(sim::core_gpr(3), 120u);
 }
 
 TEST_F(BackCore, EventLogRecordsWritesInOrderWhenOn)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // vexload-sim with what POSIX systems give: a signal in the middle of a run,
 // a reader that goes away, a server whose client stops reading, a flash file
-// behind a link, with a mode, or taken by another run.
+// behind a link, with a mode, taken by another run, or that cannot be written.
 #ifndef _WIN32
 
 #include <arpa/inet.h>
@@ -25,6 +25,7 @@
 #include "tests/support/loopback.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_file.h"
+#include "tests/support/unprivileged.h"
 
 namespace {
 
@@ -225,6 +226,58 @@ TEST(ProgramFlashFile, LinksAreWrittenThroughAndModesKept)
         fs::remove(link);
         fs::remove(file);
     }
+}
+
+struct unwritable_case {
+    const char* name;
+    fs::perms folder_mode;
+    bool file_there; // 8 MiB, mode 0444: a run would otherwise go on and replace it
+    const char* said; // after the file's folder: what the refusal names
+};
+
+// A flash file the run could not save at its end, as a user without root's
+// rights meets it: refused before the box is touched, the file or the folder named.
+TEST(ProgramFlashFile, FileOrFolderThatCannotBeWrittenIsRefused)
+{
+    const std::string cannot = cannot_drop_root();
+    if (!cannot.empty())
+        GTEST_SKIP() << cannot;
+    const unwritable_case cases[] = {
+        {"a read-only file", fs::perms(0777), true, "flash file {F} cannot be written: Permission denied"},
+        {"a folder not writable", fs::perms(0555), false,
+            "folder {D} of flash file {F} cannot be written: Permission denied"},
+    };
+    const std::string scratch = scratch_file("unwritable");
+    fs::create_directories(scratch);
+    fs::permissions(scratch, fs::perms(0777));
+    const std::string program = scratch + "/vexload-sim"; // where the other user can run it
+    fs::copy_file(VEXLOAD_SIM_PATH, program);
+    for (const unwritable_case& c : cases) {
+        const std::string folder = scratch + "/box";
+        const std::string file = folder + "/box.flash";
+        fs::create_directory(folder);
+        if (c.file_there) {
+            std::ofstream(file, std::ios::binary) << std::string(chip_words * 2, '\xFF');
+            fs::permissions(file, fs::perms(0444));
+        }
+        fs::permissions(folder, c.folder_mode);
+        std::vector<std::string> words = unprivileged();
+        words.insert(words.end(), {program, "--flash", file, "-m", "zorvan50s"});
+        const program_result r = run_program("/usr/bin/env", words);
+        std::string said = c.said;
+        said.replace(said.find("{F}"), 3, file);
+        if (said.find("{D}") != std::string::npos)
+            said.replace(said.find("{D}"), 3, folder);
+        EXPECT_EQ(r.status, 2) << c.name;
+        EXPECT_EQ(r.err, "vexload-sim: " + said + "\n") << c.name;
+        EXPECT_EQ(r.out, "") << c.name;
+        if (c.file_there) {
+            EXPECT_EQ(words_of(file), std::vector<uint16_t>(chip_words, 0xFFFF)) << c.name;
+        }
+        fs::permissions(folder, fs::perms(0777));
+        fs::remove_all(folder);
+    }
+    fs::remove_all(scratch);
 }
 
 // One flash file, two runs: the second refuses at once, before it runs.

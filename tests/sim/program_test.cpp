@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/box_option_names.h"
 #include "tests/support/file_text.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scratch_file.h"
@@ -57,13 +58,14 @@ protected:
 
 struct bad_option {
     std::vector<std::string> args;
-    const char* said;
+    std::string said;
 };
 
 TEST_F(Program, BadBoxOptionsEndWithStatus2)
 {
     const std::string wrong_size = scratch("short.flash");
     std::ofstream(wrong_size) << "too short";
+    const std::string folder = fs::temp_directory_path().string();
     const bad_option cases[] = {
         {{"--port-ns", "fast"}, "--port-ns"},
         {{"--port-ns"}, "needs a value"},
@@ -75,9 +77,18 @@ TEST_F(Program, BadBoxOptionsEndWithStatus2)
         {{"--max-sim-seconds", "-1"}, "--max-sim-seconds"},
         {{"--flash", wrong_size}, "bytes"},
         {{"--vcd", "/nonexistent-dir/w.vcd"}, "VCD"},
+        {{"--vcd", folder}, "cannot open VCD file " + folder + ": "},
         // Misspelt: the tool has no long options.
-        {{"--flsh", "x", "--"}, "unknown box option '--flsh'; box options: --chip, "},
-        {{"--vdc", "typo.vcd"}, "unknown box option '--vdc'"},
+        {{"--flsh", "x", "--"}, "unknown option '--flsh'; vexload-sim takes --chip, "},
+        {{"--vdc", "typo.vcd"}, "unknown option '--vdc'"},
+        // The next word is another option, not a file named "--".
+        {{"--flash", "--"}, "vexload-sim: --flash needs a value\n"},
+        {{"--fault", "tdo-stuck-0", "--vcd", "--"}, "vexload-sim: --vcd needs a value\n"},
+        {{"--port-log=--chip", "--"}, "--port-log needs a value"},
+        // A box option among vexload's words would be lost.
+        {{"--", "-m", "zorvan50s", "-c", "1", "--flash", "late.flash"},
+            "vexload-sim: --flash stands among vexload's options: vexload-sim's own options go before them\n"},
+        {{"-m", "zorvan50s", "--fault=bad-adder"}, "--fault stands among vexload's options"},
         {{"--help=1", "--"}, "--help takes no value"},
         {{"--flash", ""}, "--flash needs a value"},
         {{"--flash=", "--"}, "--flash needs a value"},
@@ -109,9 +120,14 @@ TEST_F(Program, HelpNamesTheOptions)
 {
     const program_result r = run({"--help"});
     EXPECT_EQ(r.status, 0);
-    for (const char* option : {"--chip", "--chip-id", "--fault", "--flash", "--vcd", "--port-log", "--port-ns",
-             "--max-sim-seconds", "--sector-erase-ms", "--word-program-us"})
-        EXPECT_NE(r.out.find(option), std::string::npos) << option;
+    // Each at the start of a line, followed by its value's name, its help or,
+    // too long for the column, the line's end.
+    for (const char* option : box_option_names) {
+        const std::string line = std::string("\n  ") + option;
+        EXPECT_TRUE(r.out.find(line + " ") != std::string::npos || r.out.find(line + "\n") != std::string::npos)
+            << option;
+    }
+    EXPECT_NE(r.out.find("1 when --serve cannot listen"), std::string::npos);
 }
 
 TEST_F(Program, ToolWordsAfterTheBoxOptionsGoToTheTool)
@@ -122,7 +138,7 @@ TEST_F(Program, ToolWordsAfterTheBoxOptionsGoToTheTool)
     EXPECT_EQ(bare.out.rfind("=====", 0), 0u) << bare.out;
     EXPECT_EQ(bare.err, "");
     // "--" ends the box options; a word after it that looks like one is the tool's.
-    const program_result after = run({"--port-ns", "10", "--", "--chip", "-h"});
+    const program_result after = run({"--port-ns", "10", "--", "--no-such-option", "-h"});
     EXPECT_EQ(after.status, 0);
     EXPECT_EQ(after.out, bare.out);
 }
