@@ -7,8 +7,9 @@
 # the README and the list of bootloader images the build carries. CPack makes
 # a Debian package of that tree, installed under /usr.
 #
-# Windows: vexload.exe, vexload-sim.exe and the note on WinIo.dll and its
-# driver side by side at the top of a zip, as a technician unpacks it.
+# Windows: vexload.exe, vexload-sim.exe, vexload-ocd.exe, the note on
+# WinIo.dll and its driver, and the guides to OpenOCD and to Windows side by
+# side at the top of a zip, as a technician unpacks it.
 
 set(vexload_doc_dir share/doc/vexload)
 
@@ -33,12 +34,13 @@ add_custom_command(
 add_custom_target(vexload_image_manifest ALL DEPENDS ${vexload_image_manifest})
 
 if(WIN32)
-  install(TARGETS vexload RUNTIME DESTINATION .)
-  install(TARGETS vexload-sim RUNTIME DESTINATION .)
+  install(TARGETS vexload vexload-sim vexload-ocd RUNTIME DESTINATION .)
   # With CRLF line ends, for every Windows text editor.
-  configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/README-WinIo.txt
-    ${PROJECT_BINARY_DIR}/packaging/README-WinIo.txt @ONLY NEWLINE_STYLE WIN32)
-  install(FILES ${PROJECT_BINARY_DIR}/packaging/README-WinIo.txt DESTINATION .)
+  foreach(note IN ITEMS packaging/windows/README-WinIo.txt docs/openocd.md docs/windows.md)
+    get_filename_component(name ${note} NAME)
+    configure_file(${PROJECT_SOURCE_DIR}/${note} ${PROJECT_BINARY_DIR}/packaging/${name} @ONLY NEWLINE_STYLE WIN32)
+    install(FILES ${PROJECT_BINARY_DIR}/packaging/${name} DESTINATION .)
+  endforeach()
   install(FILES ${vexload_image_manifest} DESTINATION .)
 else()
   # The programs of the package and the port-I/O library, in the order installed.

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 // vexload-ocd: vexload's run sequence, its debug exchanges carried by OpenOCD.
-#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,30 +7,12 @@
 #include "app/run_sequence.h"
 #include "ocd/engine_options.h"
 #include "ocd/exchange_ocd.h"
-#include "ocd/tcl_client.h"
+#include "ocd/run_host.h"
 #include "platform/system.h"
 
 namespace {
 
 constexpr int status_bad_option = 2;
-
-// The run stops before its next request to OpenOCD; a second signal does not
-// wait for the answer to the one in flight.
-extern "C" void stop_requested(int signal)
-{
-    int none = 0;
-    tcl_stop_signal.compare_exchange_strong(none, signal);
-    tcl_stop_count.fetch_add(1);
-}
-
-void catch_stops()
-{
-    struct sigaction action {};
-    action.sa_handler = stop_requested;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM})
-        sigaction(signal, &action, nullptr);
-}
 
 } // namespace
 
@@ -52,7 +33,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     ocd_link_configure(options);
-    catch_stops();
+    catch_stop_requests();
 
     std::vector<char*> tool_argv{argv[0]};
     for (int i = options.tool_arguments; i < argc; ++i)

@@ -7,10 +7,9 @@
 #include <cstdlib>
 #include <random>
 
-#include <unistd.h>
-
 #include "link/debug_exchange.h"
 #include "ocd/answers.h"
+#include "ocd/run_host.h"
 #include "ocd/tcl_scripts.h"
 #include "platform/system.h"
 
@@ -27,18 +26,16 @@ std::string where(const ocd_session& s)
 // stand in Tcl's braces as themselves.
 std::string who_am_i()
 {
-    char name[256] = "?";
-    gethostname(name, sizeof name - 1);
     std::string host;
-    for (const char* c = name; *c != '\0'; ++c)
-        host += (std::isalnum(static_cast<unsigned char>(*c)) || *c == '.' || *c == '-') ? *c : '_';
-    return "pid " + std::to_string(getpid()) + " on " + host;
+    for (const char c : run_host_name())
+        host += (std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-') ? c : '_';
+    return "pid " + std::to_string(run_process_id()) + " on " + host;
 }
 
 void claim(ocd_session& s)
 {
     std::random_device random;
-    s.token = "vexload-" + std::to_string(getpid()) + "-" + std::to_string(random());
+    s.token = "vexload-" + std::to_string(run_process_id()) + "-" + std::to_string(random());
     claim_answer held;
     const std::string answer = session_request(s, claim_script(s.token, who_am_i()));
     if (!parse_claim_answer(answer, held))
@@ -94,7 +91,7 @@ std::string session_request(ocd_session& s, const std::string& script, int answe
 {
     std::string answer;
     std::string error;
-    if (!tcl_request(guarded(script), answer, error, answer_ms)) {
+    if (!tcl_request(s.client, guarded(script), answer, error, answer_ms)) {
         if (error == "stopped")
             session_stop(s);
         if (!s.box_touched)
@@ -118,7 +115,7 @@ std::string session_request(ocd_session& s, const std::string& script, int answe
 void session_open(ocd_session& s)
 {
     std::string error;
-    if (!tcl_connect(s.host, s.port, error)) {
+    if (!tcl_connect(s.client, s.host, s.port, error)) {
         if (error == "stopped")
             session_stop(s);
         session_cannot_start(s, error);
@@ -147,10 +144,10 @@ void session_close(ocd_session& s)
     if (s.claimed) {
         std::string answer;
         std::string error;
-        tcl_request(guarded(release_script(s.token)), answer, error);
+        tcl_request(s.client, guarded(release_script(s.token)), answer, error);
         s.claimed = false;
     }
-    tcl_close();
+    tcl_close(s.client);
 }
 
 void session_stop(ocd_session& s)
@@ -162,9 +159,9 @@ void session_stop(ocd_session& s)
     s.ending = true;
     // The claim goes back with the last word, whatever OpenOCD is busy with.
     if (s.claimed)
-        tcl_send_only(guarded(release_script(s.token)));
+        tcl_send_only(s.client, guarded(release_script(s.token)));
     s.claimed = false;
-    tcl_close();
+    tcl_close(s.client);
     std::fflush(stderr);
     std::_Exit(stop_status(signal));
 }

@@ -19,6 +19,7 @@ struct ocd_session {
     int port = 6666;
     std::string wanted_tap;
 
+    tcl_client client;        // the connection to OpenOCD's Tcl server
     std::string tap;          // the box's TAP; empty until the session is open
     std::string adapter;      // the adapter driver's name, as OpenOCD gives it
     std::string token;        // this run's claim on OpenOCD

@@ -1,175 +1,95 @@
 // SPDX-License-Identifier: MIT
 #include "ocd/tcl_client.h"
 
-#include <cerrno>
 #include <chrono>
-#include <cstring>
-
-#include <fcntl.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 std::atomic<int> tcl_stop_signal{0};
 std::atomic<int> tcl_stop_count{0};
 
 namespace {
 
-constexpr char end_of_message = 0x1a;
 constexpr int stop_check_ms = 100;
+constexpr size_t receive_piece = 65536;
+const std::string closed = "OpenOCD closed the connection";
 
-int connection = -1;
-long long requests = 0;
-std::string pending; // bytes received past the end of the last answer
-
-using steady = std::chrono::steady_clock;
-
-int ms_left(steady::time_point deadline)
+bool asked_twice()
 {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
+    return tcl_stop_count.load() > 1;
 }
 
-enum class waited { ready, timed_out, stopped, failed };
-
-// Waits for events on fd until deadline, looking at the stop request often.
-waited wait_for(int fd, short events, steady::time_point deadline)
+// Waits for the socket until deadline, looking at the stop request often.
+wait_outcome wait_for(const tcp_socket& socket, bool writable, io_clock::time_point deadline)
 {
+    return wait_in_slices(deadline, stop_check_ms, asked_twice,
+                          [&](int ms) { return tcp_poll(socket, writable, ms); });
+}
+
+bool send_all(tcl_client& client, const std::string& out, io_clock::time_point deadline, std::string& error)
+{
+    wait_outcome waited = wait_outcome::ready;
+    const auto put = [&](const char* bytes, size_t size) { return tcp_send(client.socket, bytes, size); };
+    const auto writable = [&] { return (waited = wait_for(client.socket, true, deadline)) == wait_outcome::ready; };
+    if (write_fully(out.data(), out.size(), put, writable))
+        return true;
+    if (waited == wait_outcome::stopped)
+        error = "stopped";
+    else if (waited == wait_outcome::timed_out)
+        error = "OpenOCD took no command for " + std::to_string(tcl_answer_ms / 1000) + " s";
+    else
+        error = closed;
+    return false;
+}
+
+// Reads until an answer is complete; why not in error (timeout_text when
+// none came in time).
+bool receive_answer(tcl_client& client, std::string& answer, io_clock::time_point deadline,
+                    const std::string& timeout_text, std::string& error)
+{
+    char piece[receive_piece];
     for (;;) {
-        if (tcl_stop_count.load() > 1)
-            return waited::stopped;
-        const int left = ms_left(deadline);
-        if (left == 0)
-            return waited::timed_out;
-        pollfd p{fd, events, 0};
-        const int ready = poll(&p, 1, left < stop_check_ms ? left : stop_check_ms);
-        if (ready > 0)
-            return waited::ready;
-        if (ready < 0 && errno != EINTR)
-            return waited::failed;
-    }
-}
-
-// A non-blocking connect to one address, bounded by deadline.
-int connect_one(const addrinfo* a, steady::time_point deadline, int& code)
-{
-    const int fd = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
-    if (fd < 0) {
-        code = errno;
-        return -1;
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-    if (connect(fd, a->ai_addr, a->ai_addrlen) != 0) {
-        if (errno != EINPROGRESS) {
-            code = errno;
-            close(fd);
-            return -1;
-        }
-        if (wait_for(fd, POLLOUT, deadline) != waited::ready) {
-            code = ETIMEDOUT;
-            close(fd);
-            return -1;
-        }
-        int result = 0;
-        socklen_t length = sizeof result;
-        getsockopt(fd, SOL_SOCKET, SO_ERROR, &result, &length);
-        if (result != 0) {
-            code = result;
-            close(fd);
-            return -1;
-        }
-    }
-    const int yes = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-    return fd;
-}
-
-bool send_all(const std::string& out, steady::time_point deadline, std::string& error)
-{
-    for (size_t sent = 0; sent < out.size();) {
-        const waited w = wait_for(connection, POLLOUT, deadline);
-        if (w != waited::ready) {
-            error = w == waited::stopped ? "stopped" : "OpenOCD took no command for " +
-                                                            std::to_string(tcl_answer_ms / 1000) + " s";
+        switch (tcl_next_answer(client.framing, answer)) {
+        case tcl_frame::whole:
+            return true;
+        case tcl_frame::too_long:
+            error = "OpenOCD's answer grew past " + std::to_string(tcl_answer_limit >> 20) + " MiB without its end";
             return false;
-        }
-        const ssize_t n = send(connection, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN))
-            continue;
-        if (n <= 0) {
-            error = "OpenOCD closed the connection";
-            return false;
-        }
-        sent += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Reads until an answer is complete; what came when it is not, in error.
-bool receive_answer(std::string& answer, steady::time_point deadline, const std::string& timeout_text,
-                    std::string& error)
-{
-    for (size_t end; (end = pending.find(end_of_message)) == std::string::npos;) {
-        const waited w = wait_for(connection, POLLIN, deadline);
-        if (w != waited::ready) {
-            error = w == waited::stopped ? "stopped" : timeout_text;
-            return false;
-        }
-        char buffer[65536];
-        const ssize_t n = recv(connection, buffer, sizeof buffer, 0);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN))
-            continue;
-        if (n <= 0) {
-            error = "OpenOCD closed the connection";
-            return false;
-        }
-        pending.append(buffer, static_cast<size_t>(n));
-    }
-    const size_t end = pending.find(end_of_message);
-    answer = pending.substr(0, end);
-    pending.erase(0, end + 1);
-    return true;
-}
-
-// The first line of what another service said, printable.
-std::string first_line(const std::string& text)
-{
-    std::string line;
-    for (char c : text) {
-        if (c == '\n' || c == '\r') {
-            if (!line.empty())
-                break;
-            continue;
-        }
-        if (c >= 0x20 && c < 0x7f) // telnet's option bytes and the like left out
-            line += c;
-        if (line.size() >= 60)
+        case tcl_frame::partial:
             break;
+        }
+        const wait_outcome waited = wait_for(client.socket, false, deadline);
+        if (waited != wait_outcome::ready) {
+            error = waited == wait_outcome::stopped ? "stopped" : waited == wait_outcome::timed_out ? timeout_text
+                                                                                                    : closed;
+            return false;
+        }
+        const io_step got = tcp_receive(client.socket, piece, sizeof piece);
+        if (got.outcome == io_outcome::failed) {
+            error = closed;
+            return false;
+        }
+        if (got.outcome == io_outcome::moved)
+            tcl_take(client.framing, std::string_view(piece, got.bytes));
     }
-    return line;
 }
 
 // An empty command gets an empty answer from OpenOCD's Tcl server, and a
 // byte that no other service takes as a command: its telnet server greets
 // first, a remote_bitbang server (a served box) ignores it.
-bool greeted_as_tcl(const std::string& where, std::string& error)
+bool greeted_as_tcl(tcl_client& client, const std::string& where, std::string& error)
 {
-    const steady::time_point deadline = steady::now() + std::chrono::milliseconds(tcl_greeting_ms);
+    const io_clock::time_point deadline = io_clock::now() + std::chrono::milliseconds(tcl_greeting_ms);
     const std::string hint = " (OpenOCD's Tcl port is its tcl_port, 6666 unless set)";
-    if (!send_all(std::string(1, end_of_message), deadline, error))
+    if (!send_all(client, tcl_framed(""), deadline, error))
         return false;
     std::string answer;
     std::string reason;
-    if (receive_answer(answer, deadline, "timed out", reason) && answer.empty())
+    if (receive_answer(client, answer, deadline, "timed out", reason) && answer.empty())
         return true;
     if (reason == "stopped") {
         error = reason;
         return false;
     }
-    const std::string said = first_line(reason.empty() ? answer : pending);
+    const std::string said = tcl_first_line(reason.empty() ? std::string_view(answer) : tcl_unanswered(client.framing));
     if (said.empty())
         error = where + " is not OpenOCD's Tcl server: no answer within " + std::to_string(tcl_greeting_ms / 1000) +
                 " s, as from a remote_bitbang or GDB port" + hint;
@@ -178,76 +98,82 @@ bool greeted_as_tcl(const std::string& where, std::string& error)
     return false;
 }
 
+// The first address of host:port that takes the connection within the
+// connect's bound; false with the last one's reason.
+bool connect_any(tcl_client& client, const std::vector<tcp_address>& addresses, std::string& reason)
+{
+    const io_clock::time_point deadline = io_clock::now() + std::chrono::milliseconds(tcl_connect_ms);
+    reason = "Connection refused";
+    for (const tcp_address& address : addresses) {
+        const tcp_start start = tcp_start_connect(address, client.socket, reason);
+        if (start == tcp_start::connected)
+            return true;
+        if (start == tcp_start::failed)
+            continue;
+        if (wait_for(client.socket, true, deadline) != wait_outcome::ready)
+            reason = tcp_timed_out;
+        else if ((reason = tcp_connect_failure(client.socket)).empty())
+            return true;
+        tcp_close(client.socket);
+    }
+    return false;
+}
+
 } // namespace
 
-bool tcl_connect(const std::string& host, int port, std::string& error)
+bool tcl_connect(tcl_client& client, const std::string& host, int port, std::string& error)
 {
-    tcl_close();
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
+    tcl_close(client);
     const std::string service = std::to_string(port);
     const std::string where = host + ":" + service;
-    if (const int code = getaddrinfo(host.c_str(), service.c_str(), &hints, &found); code != 0) {
-        error = "cannot reach OpenOCD's Tcl server at " + where + ": " + gai_strerror(code);
+    std::vector<tcp_address> addresses;
+    std::string reason;
+    if (!tcp_resolve(host, service, addresses, reason)) {
+        error = "cannot reach OpenOCD's Tcl server at " + where + ": " + reason;
         return false;
     }
-    const steady::time_point deadline = steady::now() + std::chrono::milliseconds(tcl_connect_ms);
-    int code = ECONNREFUSED;
-    for (const addrinfo* a = found; a != nullptr && connection < 0; a = a->ai_next)
-        connection = connect_one(a, deadline, code);
-    freeaddrinfo(found);
-    if (connection < 0) {
-        error = "cannot reach OpenOCD's Tcl server at " + where + ": " + std::strerror(code) +
-                " (is openocd running, with tcl_port " + service + "?)";
+    if (!connect_any(client, addresses, reason)) {
+        error = "cannot reach OpenOCD's Tcl server at " + where + ": " + reason + " (is openocd running, with tcl_port " +
+                service + "?)";
         return false;
     }
-    if (!greeted_as_tcl(where, error)) {
-        tcl_close();
+    if (!greeted_as_tcl(client, where, error)) {
+        tcl_close(client);
         return false;
     }
     return true;
 }
 
-bool tcl_request(const std::string& command, std::string& answer, std::string& error, int answer_ms)
+bool tcl_request(tcl_client& client, const std::string& command, std::string& answer, std::string& error,
+                 int answer_ms)
 {
-    if (connection < 0) {
-        error = "OpenOCD closed the connection";
+    if (client.socket.handle == -1) {
+        error = closed;
         return false;
     }
     if (tcl_stop_signal.load() != 0) {
         error = "stopped";
         return false;
     }
-    ++requests;
-    const steady::time_point deadline = steady::now() + std::chrono::milliseconds(answer_ms);
-    std::string out = command;
-    out += end_of_message;
-    if (!send_all(out, deadline, error))
+    ++client.requests;
+    const io_clock::time_point deadline = io_clock::now() + std::chrono::milliseconds(answer_ms);
+    if (!send_all(client, tcl_framed(command), deadline, error))
         return false;
-    return receive_answer(answer, deadline,
+    return receive_answer(client, answer, deadline,
                           "OpenOCD gave no answer within " + std::to_string(answer_ms / 1000) + " s", error);
 }
 
-void tcl_send_only(const std::string& command)
+void tcl_send_only(tcl_client& client, const std::string& command)
 {
-    if (connection < 0)
+    if (client.socket.handle == -1)
         return;
-    const std::string out = command + end_of_message;
-    // A bounded try: the run is ending either way.
-    send(connection, out.data(), out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    // One try: the run is ending either way.
+    const std::string out = tcl_framed(command);
+    tcp_send(client.socket, out.data(), out.size());
 }
 
-long long tcl_requests()
+void tcl_close(tcl_client& client)
 {
-    return requests;
-}
-
-void tcl_close()
-{
-    if (connection >= 0)
-        close(connection);
-    connection = -1;
-    pending.clear();
+    tcp_close(client.socket);
+    client.framing = {};
 }

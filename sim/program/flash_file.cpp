@@ -9,6 +9,7 @@
 #include <memory>
 #include <system_error>
 
+#include "common/io_loop.h"
 #include "sim/flash.h"
 
 #ifdef _WIN32
@@ -178,16 +179,12 @@ mode_t file_mode()
 
 bool write_all(int fd, const unsigned char* bytes, size_t size)
 {
-    while (size > 0) {
-        const ssize_t done = write(fd, bytes, size);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return false;
-        bytes += done;
-        size -= static_cast<size_t>(done);
-    }
-    return true;
+    return write_fully(reinterpret_cast<const char*>(bytes), size, [fd](const char* from, size_t count) {
+        const ssize_t done = write(fd, from, count);
+        if (done > 0)
+            return io_step{io_outcome::moved, static_cast<size_t>(done)};
+        return io_step{done < 0 && errno == EINTR ? io_outcome::interrupted : io_outcome::failed};
+    });
 }
 
 void sync_folder()

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <chrono>
 
+#include "common/io_loop.h"
 #include "sim/box.h"
 #include "sim/cable.h"
 
@@ -79,42 +80,38 @@ void turn_away(int listener)
 // or an error. With a listener, clients that connect meanwhile are turned away.
 bool wait_for(int fd, short events, int listener, serve_control& control)
 {
-    while (!control.stop.load()) {
+    const auto slice = [&](int ms) {
         pollfd p[2] = {{fd, events, 0}, {listener, POLLIN, 0}};
-        const int ready = poll(p, listener >= 0 ? 2 : 1, poll_ms);
-        if (ready < 0 && errno != EINTR)
-            return false;
-        if (ready <= 0)
-            continue;
+        const int ready = poll(p, listener >= 0 ? 2 : 1, ms);
+        if (ready < 0)
+            return errno == EINTR ? slice_outcome::nothing : slice_outcome::failed;
         // The session first: a client that hung up ends it, and one that
         // connected meanwhile is then served rather than turned away.
-        if (p[0].revents != 0)
-            return true;
-        if (listener >= 0 && (p[1].revents & POLLIN) != 0)
+        if (ready > 0 && p[0].revents != 0)
+            return slice_outcome::ready;
+        if (ready > 0 && listener >= 0 && (p[1].revents & POLLIN) != 0)
             turn_away(listener);
-    }
-    return false;
+        return slice_outcome::nothing;
+    };
+    return wait_in_slices(std::nullopt, poll_ms, [&] { return control.stop.load(); }, slice) ==
+           wait_outcome::ready;
 }
 
 // Sends without blocking, so that a client that does not read its replies
 // cannot hold the server past a stop request.
 bool send_all(int fd, const char* bytes, size_t size, int listener, serve_control& control)
 {
-    while (size > 0) {
-        const ssize_t sent = send(fd, bytes, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+    const auto put = [fd](const char* from, size_t count) {
+        const ssize_t sent = send(fd, from, count, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent > 0)
+            return io_step{io_outcome::moved, static_cast<size_t>(sent)};
         if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (!wait_for(fd, POLLOUT, listener, control))
-                return false;
-            continue;
-        }
-        if (sent <= 0)
-            return false;
-        bytes += sent;
-        size -= static_cast<size_t>(sent);
-    }
-    return true;
+            return io_step{io_outcome::interrupted};
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return io_step{io_outcome::would_block};
+        return io_step{io_outcome::failed};
+    };
+    return write_fully(bytes, size, put, [&] { return wait_for(fd, POLLOUT, listener, control); });
 }
 
 // The client's next bytes when they come within spin_ns: a client that

@@ -17,10 +17,9 @@
 #include <thread>
 #include <vector>
 
+#include "tests/ocd/ocd_fixture.h"
 #include "tests/ocd/served_box.h"
 #include "tests/support/run_program.h"
-#include "tests/support/patterned_flash.h"
-#include "tests/support/scratch_file.h"
 
 namespace {
 
@@ -52,18 +51,7 @@ size_t run_lines(const std::string& log)
     return lines;
 }
 
-// Waits until the file holds text; false after 60 s.
-bool wait_for_text(const std::string& path, const std::string& text)
-{
-    for (int i = 0; i < 6000; ++i) {
-        if (slurp(path).find(text) != std::string::npos)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
-class Ocd : public testing::Test {
+class Ocd : public ocd_fixture {
 protected:
     void SetUp() override
     {
@@ -72,16 +60,6 @@ protected:
         ASSERT_TRUE(std::filesystem::exists(real_ocd)) << "the real_images_build fixture did not run";
         ASSERT_TRUE(std::filesystem::exists(main_ocd)) << "the main_build_package fixture did not run";
     }
-    std::string flash(const std::string& stem) { return scratch.flash(stem); }
-    std::string file(const std::string& stem) { return scratch.file(stem); }
-    std::vector<std::string> ocd_args(const served_box& box, std::vector<std::string> tool_args,
-                                      const std::vector<std::string>& engine_args = {})
-    {
-        tool_args.insert(tool_args.begin(), {"--openocd", "127.0.0.1:" + std::to_string(box.tcl_port), "--"});
-        tool_args.insert(tool_args.begin(), engine_args.begin(), engine_args.end());
-        return tool_args;
-    }
-    scratch_files scratch;
 };
 
 struct box_case {

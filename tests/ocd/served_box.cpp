@@ -29,6 +29,18 @@ bool accepts(int port)
     return fd >= 0;
 }
 
+// Why a process did not come up: its status when it has ended (then it is
+// reaped, and pid cleared), and what it logged.
+std::string not_up(const std::string& what, int& pid, const std::string& log)
+{
+    const int status = wait_for_exit(pid, 0);
+    if (status >= 0)
+        pid = -1;
+    return what + " did not come up" +
+           (status >= 0 ? " (it ended with status " + std::to_string(status) + ")" : std::string()) + ": " +
+           file_text(log);
+}
+
 } // namespace
 
 std::string openocd_program()
@@ -82,6 +94,16 @@ int wait_for_exit(int pid, int ms)
     return -1;
 }
 
+bool wait_for_text(const std::string& path, const std::string& text)
+{
+    for (int i = 0; i < 6000; ++i) {
+        if (file_text(path).find(text) != std::string::npos)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 bool served_box::start(const std::string& sim, const std::vector<std::string>& box_args, std::string& error)
 {
     log = scratch_file("ocd-box-log");
@@ -97,7 +119,7 @@ bool served_box::start(const std::string& sim, const std::vector<std::string>& b
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     if (box_port < 0) {
-        error = "the served box did not come up: " + file_text(log);
+        error = not_up("the served box", box_pid, log);
         return false;
     }
     tcl_port = free_port();
@@ -114,7 +136,7 @@ bool served_box::start(const std::string& sim, const std::vector<std::string>& b
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    error = "OpenOCD did not come up: " + file_text(openocd_log);
+    error = not_up("OpenOCD", openocd_pid, openocd_log);
     return false;
 }
 

@@ -40,3 +40,6 @@ int spawn(const std::string& path, const std::vector<std::string>& args, const s
 
 // Its exit status (128 + N after signal N), or -1 when it did not end within ms.
 int wait_for_exit(int pid, int ms);
+
+// Waits until the file holds text; false after 60 s.
+bool wait_for_text(const std::string& path, const std::string& text);

@@ -1,11 +1,12 @@
 # SPDX-License-Identifier: MIT
 # Packages a build tree and unpacks the package as a technician installs it:
-#   cmake -D TREE=DIR -D OUT=DIR [-D IMAGES=DIR -D WRITER=PROGRAM -D IMAGE_LIST=... -D SOURCE_DIR=...
+#   cmake -D TREE=DIR [-D OUT=DIR] [-D IMAGES=DIR -D WRITER=PROGRAM -D IMAGE_LIST=... -D SOURCE_DIR=...
 #         -D GENERATOR=... -D CONFIGURE_ARGS=... -D TARGETS=...] [-D REQUIRES=PROGRAMS] -P package_tree.cmake
 # With IMAGES, test images are written there first and TREE is configured with
 # them as VEXLOAD_IMAGE_DIR and built (only TARGETS). The installed tree ends
 # up in OUT/root (prefix OUT/root/usr): the Debian package unpacked with
-# dpkg-deb, or `cmake --install` where dpkg-deb is missing.
+# dpkg-deb, or `cmake --install` where dpkg-deb is missing. Without OUT the
+# tree is only built (a Windows one, whose tests run its build folder's programs).
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE result)
   if(NOT result EQUAL 0)
@@ -30,6 +31,9 @@ if(IMAGES)
   run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${TREE} -G ${GENERATOR} ${CONFIGURE_ARGS}
     -DVEXLOAD_IMAGE_DIR=${IMAGES} -DVEXLOAD_TESTS=OFF -DVEXLOAD_BENCH=OFF)
   run(${CMAKE_COMMAND} --build ${TREE} --target ${TARGETS})
+endif()
+if(NOT OUT)
+  return()
 endif()
 
 file(REMOVE_RECURSE ${OUT}/root ${OUT}/package)

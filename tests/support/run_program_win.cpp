@@ -77,8 +77,10 @@ program_result run_program(const std::string& path, const std::vector<std::strin
     const std::string out_name = temporary_file("vxo");
     const std::string err_name = temporary_file("vxe");
     program_result result;
-    if (out_name.empty() || err_name.empty())
+    if (out_name.empty() || err_name.empty()) {
+        result.err = "run_program: no temporary file: error " + std::to_string(GetLastError()) + "\n";
         return result;
+    }
 
     HANDLE out = inheritable_file(out_name, GENERIC_WRITE, CREATE_ALWAYS);
     HANDLE err = inheritable_file(err_name, GENERIC_WRITE, CREATE_ALWAYS);
@@ -97,9 +99,15 @@ program_result run_program(const std::string& path, const std::vector<std::strin
     startup.hStdOutput = out;
     startup.hStdError = err;
     PROCESS_INFORMATION process{};
-    if (out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE && in != INVALID_HANDLE_VALUE
-        && CreateProcessA(path.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                          &startup, &process)) {
+    // Why a run did not run, for the test that fails on it (a program that
+    // ended abnormally says so itself: see the process set-up).
+    std::string trouble;
+    if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE || in == INVALID_HANDLE_VALUE)
+        trouble = "cannot open its standard files: error " + std::to_string(GetLastError());
+    else if (!CreateProcessA(path.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                             &startup, &process))
+        trouble = "cannot start it: error " + std::to_string(GetLastError());
+    else {
         if (WaitForSingleObject(process.hProcess, longest_run_ms) == WAIT_OBJECT_0) {
             DWORD code = 0;
             if (GetExitCodeProcess(process.hProcess, &code))
@@ -107,6 +115,7 @@ program_result run_program(const std::string& path, const std::vector<std::strin
         } else {
             TerminateProcess(process.hProcess, 1);
             WaitForSingleObject(process.hProcess, INFINITE);
+            trouble = "it did not end within " + std::to_string(longest_run_ms / 60000) + " minutes";
         }
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
@@ -116,6 +125,8 @@ program_result run_program(const std::string& path, const std::vector<std::strin
             CloseHandle(handle);
     result.out = file_text(out_name);
     result.err = file_text(err_name);
+    if (!trouble.empty())
+        result.err += "run_program: " + path + ": " + trouble + "\n";
     DeleteFileA(out_name.c_str());
     DeleteFileA(err_name.c_str());
     return result;
